@@ -1,0 +1,23 @@
+#pragma once
+// What the process sets up before and right after the Qt application object
+// exists: no shader or profile files on disk, our own DPI rule instead of
+// Qt's, and the default font.
+#include "toolkit/Dpi.h"
+
+#include <QFont>
+
+namespace tk {
+
+void PrepareProcessEnvironment();
+void ApplyApplicationDefaults();
+
+// "MS Sans Serif" and its kin do not exist here; the layouts' fonts map to a
+// Cyrillic sans family with the same character heights.
+QFont StationFont(int characterHeight, bool bold = false);
+
+// The screen's density and the scale that follows from it. Tests pin the density.
+int ScreenPixelsPerInch();
+DpiScale ScreenScale();
+void SetPixelsPerInchOverride(int pixelsPerInch); // 0: read the screen
+
+} // namespace tk

@@ -1,0 +1,111 @@
+#include "toolkit/Form.h"
+
+#include "toolkit/Application.h"
+#include "toolkit/Colors.h"
+#include "toolkit/Environment.h"
+#include "toolkit/Pictures.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPixmap>
+#include <QKeyEvent>
+#include <QScreen>
+
+namespace tk {
+
+TForm::TForm(const QString& caption, QSize designClient)
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setWindowTitle(caption);
+    const DpiScale scale = ScreenScale();
+    setFont(StationFont(scale.WindowFontHeight()));
+    setFixedSize(scale(designClient.width()), scale(designClient.height()));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, ToQColor(clWhite));
+    setPalette(palette);
+    setAutoFillBackground(true);
+}
+
+TForm::~TForm()
+{
+    if (TApplication* app = Application())
+        app->FormFreed(this);
+}
+
+int TForm::Scaled(int designPixels) const
+{
+    return ScreenScale()(designPixels);
+}
+
+void TForm::SetIcon(const char* picture)
+{
+    TApplication::RunHandler([&] {
+        setWindowIcon(QIcon(QPixmap::fromImage(LoadPicture(QString::fromUtf8(picture)))));
+    });
+}
+
+void TForm::Show()
+{
+    if (!centred_) {
+        // Centred on the desktop when first shown.
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect desktop = screen->geometry();
+            move(desktop.x() + (desktop.width() - width()) / 2, desktop.y() + (desktop.height() - height()) / 2);
+        }
+        centred_ = true;
+    }
+    if (!isVisible())
+        setVisible(true);
+    if (TApplication* app = Application())
+        app->FormShown(this);
+}
+
+void TForm::Hide()
+{
+    const bool wasVisible = isVisible();
+    setVisible(false);
+    if (wasVisible || Application()->ActiveForm() == this)
+        Application()->FormHidden(this);
+}
+
+void TForm::Close()
+{
+    TCloseAction action = caHide;
+    // An error in the handler goes to whoever asked for the close; the close does not happen.
+    FormClose(action);
+    if (action == caNone)
+        return;
+    TApplication* app = Application();
+    if (app->MainForm() == this) {
+        // Closing the main window ends the application, whatever the action.
+        app->Terminate();
+        return;
+    }
+    Hide();
+    if (action == caFree) {
+        app->FormFreed(this);
+        deleteLater();
+    }
+}
+
+void TForm::closeEvent(QCloseEvent* event)
+{
+    // The window system never closes one of our windows by itself: its close
+    // button takes the same path as Close, and an open box must be answered first.
+    event->ignore();
+    if (Application()->BoxOpen() || !isVisible())
+        return;
+    TApplication::RunHandler([this] { Close(); });
+}
+
+void TForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F4 && (event->modifiers() & Qt::AltModifier)) {
+        TApplication::RunHandler([this] { Close(); });
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace tk

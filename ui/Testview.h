@@ -1,0 +1,56 @@
+#pragma once
+// The test window: one question page at a time, three numbered choices, the
+// answer button and the count of questions left. Every activation starts a
+// new run; every answer is graded and carried out.
+#include "toolkit/Controls.h"
+#include "toolkit/Form.h"
+#include "toolkit/HtmlView.h"
+#include "toolkit/Layout.h"
+
+#include "testing/Random.h"
+#include "testing/TestRunState.h"
+
+#include <string>
+#include <vector>
+
+class TTestForm : public tk::TForm {
+    Q_OBJECT
+public:
+    TTestForm();
+
+    tk::TImage* Image1;
+    tk::TPanel* Panel1;
+    tk::TBitBtn* Button2;
+    tk::TProgressBar* ProgressBar1;
+    tk::TCppWebBrowser* CppWebBrowser1;
+    tk::TStaticText* StaticText1;
+    tk::TStaticText* StaticText2; // questions left
+    tk::TGroupBox* GroupBox1;
+    tk::TRadioButton* RadioButton1;
+    tk::TRadioButton* RadioButton2;
+    tk::TRadioButton* RadioButton3;
+    tk::TMemo* Memo1; // the hidden trace list
+    tk::TMemo* Memo2;
+    tk::TStaticText* StaticText3;
+
+    tk::TMemo* DiagnosticLog() const { return Memo1; }
+
+    void FormActivate() override;
+    void FormClose(tk::TCloseAction& action) override;
+    void Button2Click();
+    void ApplyVerdict();
+
+    static const std::vector<tk::ControlDef>& Layout();
+
+private:
+    void Trace(const std::string& line);
+};
+
+extern TTestForm* TestForm;
+// The process-wide state of the test runs, and the draw's generator.
+extern testrun::TestRunState TestRun;
+extern testrun::Lcg RandomGenerator;
+
+// The system's wording for missing tests.
+inline constexpr const char* MissingTestsText =
+    "Не могу найти тесты! Проверьте наличие папки TESTS в таталоге программы";
