@@ -30,10 +30,21 @@ TLabel::TLabel(QWidget* parent) : QLabel(parent)
 void TLabel::SetCaption(const QString& text)
 {
     setText(text);
+    FitText();
+}
+
+void TLabel::FitText()
+{
+    QFont condensed = font();
+    condensed.setStretch(QFont::AnyStretch);
+    const int natural = QFontMetrics(condensed).horizontalAdvance(text());
     if (AutoSize) {
-        const QFontMetrics metrics(font());
-        resize(std::max(1, metrics.horizontalAdvance(text)), height());
+        resize(std::max(1, natural), height());
+    } else if (natural > width() && width() > 0) {
+        condensed.setStretch(std::max(50, 100 * width() / natural));
     }
+    if (condensed != font())
+        setFont(condensed);
 }
 
 TStaticText::TStaticText(QWidget* parent) : QLabel(parent)

@@ -28,6 +28,9 @@ public:
     void SetCaption(const QString& text);
     QString Caption() const { return text(); }
     bool AutoSize = false;
+    // The mapped family runs wider than the one the layouts were drawn with:
+    // a caption that would overflow its fixed width is condensed to fit.
+    void FitText();
 };
 
 // One-line text on its own background, of fixed size.

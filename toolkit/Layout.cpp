@@ -147,6 +147,8 @@ Controls BuildLayout(TForm* form, const std::vector<ControlDef>& layout)
             widget->setToolTip(QString::fromUtf8(def.hint));
         if (def.picture)
             LoadPictureInto(widget, def);
+        if (auto* label = qobject_cast<TLabel*>(widget))
+            label->FitText();
         widget->setVisible(def.visible);
         widget->raise(); // a later control lies above an earlier one
         if (def.tabOrder >= 0)

@@ -1,0 +1,313 @@
+// Controls with fixed effects, the DPI rule, and the pictures.
+#include "ScriptedDialogs.h"
+#include "TestMain.h"
+
+#include "toolkit/Application.h"
+#include "toolkit/Controls.h"
+#include "toolkit/Dpi.h"
+#include "toolkit/Form.h"
+#include "toolkit/Layout.h"
+#include "toolkit/Pictures.h"
+
+#include "toolkit/core/Exception.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace {
+
+class LayoutForm : public tk::TForm {
+public:
+    LayoutForm() : TForm(QStringLiteral("Макет"), QSize(400, 300)) {}
+};
+
+QByteArray Jpeg(const QImage& image)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 95);
+    return data;
+}
+
+} // namespace
+
+class ControlsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void progressBarHoldsItsPositionInRange_data()
+    {
+        QTest::addColumn<int>("set");
+        QTest::addColumn<int>("held");
+        QTest::newRow("inside") << 300 << 300;
+        QTest::newRow("upper bound") << 600 << 600;
+        QTest::newRow("beyond upper") << 610 << 600;
+        QTest::newRow("lower bound") << 0 << 0;
+        QTest::newRow("below lower") << -1 << 0;
+        QTest::newRow("far below") << -100000 << 0;
+    }
+    void progressBarHoldsItsPositionInRange()
+    {
+        QFETCH(int, set);
+        QFETCH(int, held);
+        tk::TProgressBar bar(nullptr);
+        bar.SetRange(0, 600);
+        bar.SetPosition(set);
+        QCOMPARE(bar.Position(), held);
+        QCOMPARE(bar.value(), held);
+    }
+
+    void progressBarSteppingDownStopsAtZero()
+    {
+        tk::TProgressBar bar(nullptr);
+        bar.SetRange(0, 600);
+        bar.SetPosition(2);
+        for (int i = 0; i < 5; ++i)
+            bar.SetPosition(bar.Position() - 1);
+        QCOMPARE(bar.Position(), 0);
+    }
+
+    void timerEnableOnARunningTimerDoesNotRestartIt()
+    {
+        tk::TTimer timer(nullptr);
+        QCOMPARE(timer.Interval(), 1000u);
+        QVERIFY(!timer.Enabled() || true);
+        timer.SetEnabled(true);
+        QThread::msleep(300);
+        timer.SetEnabled(true);
+        // Still counting down the first interval.
+        QVERIFY(timer.Enabled());
+        timer.SetEnabled(false);
+        QVERIFY(!timer.Enabled());
+    }
+
+    void timerHandlerErrorIsShownAndTheTimerGoesOn()
+    {
+        tk::TApplication app;
+        ScriptedDialogs boxes;
+        boxes.Expect(QStringLiteral("tick failed."));
+        tk::TTimer timer(nullptr);
+        int ticks = 0;
+        timer.OnTimer = [&] {
+            ++ticks;
+            throw tk::Exception("tick failed");
+        };
+        timer.SetEnabled(true);
+        timer.Fire();
+        QCOMPARE(ticks, 1);
+        QVERIFY(timer.Enabled());
+        QVERIFY(boxes.Failures().isEmpty());
+    }
+
+    void radioButtonsInAGroupBoxExcludeEachOther()
+    {
+        tk::TGroupBox group(nullptr);
+        tk::TRadioButton a(&group), b(&group), c(&group);
+        QVERIFY(!a.Checked() && !b.Checked() && !c.Checked());
+        b.click();
+        QVERIFY(b.Checked());
+        c.click();
+        QVERIFY(!b.Checked() && c.Checked());
+    }
+
+    void memoKeepsItsLinesExactly()
+    {
+        tk::TMemo memo(nullptr);
+        memo.Add(QStringLiteral("с пробелом "));
+        memo.Add(QString());
+        memo.Add(QStringLiteral("end"));
+        QCOMPARE(memo.Lines(), (QStringList{QStringLiteral("с пробелом "), QString(), QStringLiteral("end")}));
+        QCOMPARE(memo.toPlainText(), QStringLiteral("с пробелом \n\nend"));
+        memo.Clear();
+        QVERIFY(memo.Lines().isEmpty());
+        QVERIFY(memo.toPlainText().isEmpty());
+    }
+
+    void autoSizedLabelKeepsItsLeftEdge()
+    {
+        tk::TLabel label(nullptr);
+        label.AutoSize = true;
+        label.setFont(tk::StationFont(32, true));
+        label.setGeometry(436, 16, 155, 37);
+        label.SetCaption(QStringLiteral("Тест успешно сдан!"));
+        QCOMPARE(label.x(), 436);
+        QCOMPARE(label.y(), 16);
+        QVERIFY(label.width() > 155);
+    }
+
+    void dpiRuleAt120IsTheLayoutItself()
+    {
+        constexpr tk::DpiScale scale(120);
+        static_assert(scale.WindowFontHeight() == 13 && scale.TextHeight() == 16);
+        QCOMPARE(scale(338), 338);
+        QCOMPARE(scale(1006), 1006);
+    }
+
+    void dpiRuleAt96IsAboutFourFifths()
+    {
+        constexpr tk::DpiScale scale(96);
+        QCOMPARE(scale.WindowFontHeight(), 10);
+        QCOMPARE(scale.TextHeight(), 13);
+        QCOMPARE(scale(338), 275);
+        QCOMPARE(scale(381), 310);
+        QCOMPARE(scale(1006), 817);
+        QCOMPARE(scale(32), 26);
+        QCOMPARE(scale(17), 14);
+        const double ratio = scale(1000) / 1000.0;
+        QVERIFY(ratio > 0.78 && ratio < 0.84);
+    }
+
+    void dpiRuleAt144GrowsTheWindows()
+    {
+        constexpr tk::DpiScale scale(144);
+        QCOMPARE(scale.WindowFontHeight(), 16);
+        QCOMPARE(scale.TextHeight(), 20);
+        QCOMPARE(scale(338), 423);
+    }
+
+    void mulDivRoundsHalfAwayFromZero()
+    {
+        QCOMPARE(tk::MulDiv(1, 1, 2), 1);
+        QCOMPARE(tk::MulDiv(-1, 1, 2), -1);
+        QCOMPARE(tk::MulDiv(5, 13, 16), 4);
+        QCOMPARE(tk::MulDiv(7, 1, 0), -1);
+    }
+
+    void layoutIsBuiltAtTheScreensDensity_data()
+    {
+        QTest::addColumn<int>("ppi");
+        QTest::addColumn<QRect>("client");
+        QTest::addColumn<QRect>("control");
+        QTest::addColumn<int>("fontPixels");
+        QTest::newRow("120") << 120 << QRect(0, 0, 400, 300) << QRect(8, 88, 314, 37) << 32;
+        QTest::newRow("96") << 96 << QRect(0, 0, 325, 244) << QRect(7, 72, 255, 30) << 26;
+    }
+    void layoutIsBuiltAtTheScreensDensity()
+    {
+        QFETCH(int, ppi);
+        QFETCH(QRect, client);
+        QFETCH(QRect, control);
+        QFETCH(int, fontPixels);
+        tk::SetPixelsPerInchOverride(ppi);
+        LayoutForm form;
+        const tk::Controls controls = tk::BuildLayout(
+            &form, {{.name = "L", .kind = tk::Kind::Label, .left = 8, .top = 88, .width = 314, .height = 37,
+                     .caption = "Вводный инструктаж", .font = {.height = 32, .bold = true}}});
+        tk::SetPixelsPerInchOverride(120);
+        QCOMPARE(QRect(QPoint(0, 0), form.size()), client);
+        QCOMPARE(form.minimumSize(), form.maximumSize()); // fixed size
+        auto* label = controls.Get<tk::TLabel>("L");
+        QCOMPARE(label->geometry(), control);
+        QCOMPARE(label->font().pixelSize(), fontPixels);
+        QVERIFY(label->font().bold());
+        QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    }
+
+    void tabOrderFollowsTheTableWithContainersInline()
+    {
+        LayoutForm form;
+        const tk::Controls c = tk::BuildLayout(
+            &form, {
+                       {.name = "Group", .kind = tk::Kind::GroupBox, .width = 200, .height = 50, .tabOrder = 1},
+                       {.name = "R2", .kind = tk::Kind::RadioButton, .parent = "Group", .tabOrder = 1},
+                       {.name = "R1", .kind = tk::Kind::RadioButton, .parent = "Group", .tabOrder = 0},
+                       {.name = "Button", .kind = tk::Kind::BitBtn, .tabOrder = 0},
+                       {.name = "Memo", .kind = tk::Kind::Memo, .tabOrder = 2},
+                   });
+        QStringList order;
+        QWidget* w = c.Get<tk::TBitBtn>("Button");
+        for (int step = 0; step < 50 && order.size() < 4; ++step, w = w->nextInFocusChain())
+            if (!w->objectName().isEmpty() && w->focusPolicy() != Qt::NoFocus && !order.contains(w->objectName()))
+                order << w->objectName();
+        QCOMPARE(order, (QStringList{"Button", "R1", "R2", "Memo"}));
+    }
+
+    void jpegDecodesToTheRightSizeAndColour()
+    {
+        QImage source(64, 32, QImage::Format_RGB32);
+        source.fill(QColor(0, 0, 200));
+        const QImage decoded = tk::DecodeJpeg(Jpeg(source));
+        QCOMPARE(decoded.size(), QSize(64, 32));
+        const QColor centre = decoded.pixelColor(32, 16);
+        QVERIFY(centre.blue() > 180 && centre.red() < 30 && centre.green() < 30);
+    }
+
+    void grayscaleJpegDecodes()
+    {
+        QImage source(16, 16, QImage::Format_Grayscale8);
+        source.fill(128);
+        const QImage decoded = tk::DecodeJpeg(Jpeg(source));
+        QCOMPARE(decoded.format(), QImage::Format_Grayscale8);
+        QVERIFY(qAbs(qGray(decoded.pixel(8, 8)) - 128) < 4);
+    }
+
+    void theStationsOwnPicturesDecode()
+    {
+        const QImage logo = tk::LoadPicture(QStringLiteral(STATION_PICTURES "/logo.jpg"));
+        QCOMPARE(logo.size(), QSize(499, 117));
+        const QImage start = tk::LoadPicture(QStringLiteral(STATION_PICTURES "/start.jpg"), true);
+        QCOMPARE(start.size(), QSize(32, 32));
+        QCOMPARE(qAlpha(start.pixel(0, 0)), 0);     // the corner is background
+        QCOMPARE(qAlpha(start.pixel(16, 16)), 255); // the button itself is not
+    }
+
+    void brokenJpegIsAnErrorNotACrash_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QImage source(40, 40, QImage::Format_RGB32);
+        source.fill(Qt::red);
+        const QByteArray good = Jpeg(source);
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbage") << QByteArray("\xFF\xD8 this is not a jpeg at all", 28);
+        QTest::newRow("header only") << good.left(20);
+        QTest::newRow("no start marker") << good.mid(2);
+    }
+    void brokenJpegIsAnErrorNotACrash()
+    {
+        QFETCH(QByteArray, data);
+        QVERIFY_THROWS_EXCEPTION(tk::Exception, tk::DecodeJpeg(data));
+    }
+
+    void truncatedJpegStillGivesAPicture()
+    {
+        QImage source(200, 200, QImage::Format_RGB32);
+        source.fill(Qt::green);
+        const QByteArray good = Jpeg(source);
+        // libjpeg fills a cut-off picture and warns; the station shows what there is.
+        const QImage decoded = tk::DecodeJpeg(good.left(good.size() / 2));
+        QCOMPARE(decoded.size(), QSize(200, 200));
+    }
+
+    void aPictureThatFailsIsReportedAndTheWindowGoesOn()
+    {
+        tk::TApplication app;
+        app.Title = QStringLiteral("Инструктаж [Демо-версия]");
+        ScriptedDialogs boxes;
+        QTemporaryDir dir;
+        QFile bad(dir.filePath(QStringLiteral("bad.jpg")));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("\xFF\xD8\xFF\xE0 broken");
+        bad.close();
+        const QByteArray badPath = bad.fileName().toUtf8();
+        const QByteArray missingPath = dir.filePath(QStringLiteral("missing.jpg")).toUtf8();
+        boxes.ExpectStartingWith(QStringLiteral("Cannot load picture %1 (JPEG error: ").arg(bad.fileName()));
+        boxes.Expect(QStringLiteral("Cannot load picture %1.").arg(QString::fromUtf8(missingPath)), tk::IDOK);
+        LayoutForm form;
+        const tk::Controls c =
+            tk::BuildLayout(&form, {{.name = "A", .kind = tk::Kind::Image, .width = 50, .height = 50,
+                                     .picture = badPath.constData()},
+                                    {.name = "B", .kind = tk::Kind::BitBtn, .width = 50, .height = 50,
+                                     .picture = missingPath.constData()}});
+        QVERIFY(c.Get<tk::TImage>("A")->Picture().isNull());
+        QVERIFY(c.Get<tk::TBitBtn>("B")->Glyph().isNull());
+        QCOMPARE(boxes.Shown().size(), std::size_t(2));
+        QVERIFY(boxes.Shown()[0].text.startsWith(QStringLiteral("Cannot load picture %1 (JPEG error: ").arg(bad.fileName())));
+        QCOMPARE(boxes.Shown()[0].kind, tk::BoxKind::Error);
+    }
+};
+
+STATION_TEST_MAIN(ControlsTest)
+#include "tst_controls.moc"

@@ -1,0 +1,168 @@
+#include "toolkit/core/FileSearch.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace tk {
+
+namespace detail {
+
+struct SearchCursor {
+    fs::path folder;
+    std::string namePattern;
+    int excluded = 0;      // special attributes the caller did not ask for
+    int dotEntriesLeft = 2; // "." then "..", ahead of the folder's own entries
+    fs::directory_iterator it;
+};
+
+} // namespace detail
+
+namespace {
+
+constexpr int SpecialAttributes = faHidden | faSysFile | faVolumeID | faDirectory;
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+struct Entry {
+    std::string name;
+    int attr = 0;
+    std::int64_t size = 0;
+};
+
+Entry Describe(const fs::path& path, std::string name)
+{
+    Entry entry{std::move(name), 0, 0};
+    std::error_code ec;
+    // Symlinks count as what they point to; a dangling one as a plain file.
+    auto status = fs::status(path, ec);
+    if (ec)
+        status = fs::symlink_status(path, ec);
+
+    if (fs::is_directory(status)) {
+        entry.attr = faDirectory;
+    } else if (fs::is_regular_file(status) || fs::is_symlink(status)) {
+        entry.attr = faArchive;
+        if (fs::is_regular_file(status)) {
+            const auto size = fs::file_size(path, ec);
+            if (!ec)
+                entry.size = static_cast<std::int64_t>(size);
+        }
+    } else {
+        entry.attr = faSysFile; // fifos, sockets, devices
+    }
+    const bool dotEntry = entry.name == "." || entry.name == "..";
+    if (!dotEntry && !entry.name.empty() && entry.name.front() == '.')
+        entry.attr |= faHidden;
+    if (status.permissions() != fs::perms::unknown
+        && (status.permissions() & fs::perms::owner_write) == fs::perms::none)
+        entry.attr |= faReadOnly;
+    return entry;
+}
+
+bool Accepts(const detail::SearchCursor& cursor, const Entry& entry)
+{
+    return (entry.attr & cursor.excluded) == 0 && MatchesWildcard(entry.name, cursor.namePattern);
+}
+
+void Fill(TSearchRec& rec, Entry entry)
+{
+    rec.Name = std::move(entry.name);
+    rec.Attr = entry.attr;
+    rec.Size = entry.size;
+}
+
+int Advance(TSearchRec& rec)
+{
+    auto& cursor = *rec.Cursor;
+    while (cursor.dotEntriesLeft > 0) {
+        const char* name = cursor.dotEntriesLeft == 2 ? "." : "..";
+        --cursor.dotEntriesLeft;
+        auto entry = Describe(cursor.folder / name, name);
+        if (Accepts(cursor, entry)) {
+            Fill(rec, std::move(entry));
+            return 0;
+        }
+    }
+    std::error_code ec;
+    const fs::directory_iterator end;
+    while (cursor.it != end) {
+        const fs::path path = cursor.it->path();
+        auto entry = Describe(path, path.filename().string());
+        cursor.it.increment(ec);
+        if (ec)
+            cursor.it = end;
+        if (Accepts(cursor, entry)) {
+            Fill(rec, std::move(entry));
+            return 0;
+        }
+    }
+    return ErrorNoMoreFiles;
+}
+
+} // namespace
+
+bool MatchesWildcard(const std::string& name, const std::string& pattern)
+{
+    // Iterative matching with one backtrack point: linear memory, no
+    // recursion, so long names cannot exhaust the stack.
+    std::size_t n = 0, p = 0;
+    std::size_t starP = std::string::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size()
+                   && (pattern[p] == '?' || AsciiLower(pattern[p]) == AsciiLower(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::string::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+int FindFirst(const std::string& pattern, int attr, TSearchRec& rec)
+{
+    FindClose(rec);
+    auto cursor = std::make_shared<detail::SearchCursor>();
+    const auto slash = pattern.rfind('/');
+    if (slash == std::string::npos) {
+        cursor->folder = ".";
+        cursor->namePattern = pattern;
+    } else {
+        cursor->folder = slash == 0 ? std::string("/") : pattern.substr(0, slash);
+        cursor->namePattern = pattern.substr(slash + 1);
+    }
+    cursor->excluded = ~attr & SpecialAttributes;
+
+    std::error_code ec;
+    cursor->it = fs::directory_iterator(cursor->folder, ec);
+    if (ec)
+        return ErrorPathNotFound;
+    rec.Cursor = std::move(cursor);
+    const int result = Advance(rec);
+    if (result != 0) {
+        FindClose(rec);
+        return ErrorFileNotFound;
+    }
+    return 0;
+}
+
+int FindNext(TSearchRec& rec)
+{
+    if (!rec.Cursor)
+        return ErrorNoMoreFiles;
+    return Advance(rec);
+}
+
+void FindClose(TSearchRec& rec) { rec.Cursor.reset(); }
+
+} // namespace tk
