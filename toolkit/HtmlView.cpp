@@ -59,6 +59,7 @@ public:
         view_ = new QWebEngineView(this);
         page_ = new StationPage(StationProfile(), view_);
         view_->setPage(page_);
+        connect(page_, &QWebEnginePage::loadFinished, this, &TCppWebBrowser::PageLoaded);
         view_->setContextMenuPolicy(Qt::NoContextMenu);
         layout->addWidget(view_);
         setFocusProxy(view_);

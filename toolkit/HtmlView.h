@@ -14,6 +14,10 @@ public:
     using QWidget::QWidget;
     // The url is the page's full local path, as a wide string; returns at once.
     virtual void Navigate(const QString& url) = 0;
+
+signals:
+    // A page finished loading. The station itself never listens; benchmarks do.
+    void PageLoaded(bool ok);
 };
 
 using HtmlViewFactory = std::function<TCppWebBrowser*(QWidget* parent)>;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -12,7 +13,7 @@ namespace detail {
 struct SearchCursor {
     fs::path folder;
     std::string namePattern;
-    int excluded = 0;      // special attributes the caller did not ask for
+    int excluded = 0;       // special attributes the caller did not ask for
     int dotEntriesLeft = 2; // "." then "..", ahead of the folder's own entries
     fs::directory_iterator it;
 };
@@ -61,16 +62,18 @@ Entry Describe(const fs::path& path, std::string name)
     return entry;
 }
 
-bool Accepts(const detail::SearchCursor& cursor, const Entry& entry)
+// The name is matched first so that only matching entries cost a stat.
+bool Take(const detail::SearchCursor& cursor, const fs::path& path, std::string name, TSearchRec& rec)
 {
-    return (entry.attr & cursor.excluded) == 0 && MatchesWildcard(entry.name, cursor.namePattern);
-}
-
-void Fill(TSearchRec& rec, Entry entry)
-{
+    if (!MatchesWildcard(name, cursor.namePattern))
+        return false;
+    auto entry = Describe(path, std::move(name));
+    if ((entry.attr & cursor.excluded) != 0)
+        return false;
     rec.Name = std::move(entry.name);
     rec.Attr = entry.attr;
     rec.Size = entry.size;
+    return true;
 }
 
 int Advance(TSearchRec& rec)
@@ -79,24 +82,18 @@ int Advance(TSearchRec& rec)
     while (cursor.dotEntriesLeft > 0) {
         const char* name = cursor.dotEntriesLeft == 2 ? "." : "..";
         --cursor.dotEntriesLeft;
-        auto entry = Describe(cursor.folder / name, name);
-        if (Accepts(cursor, entry)) {
-            Fill(rec, std::move(entry));
+        if (Take(cursor, cursor.folder / name, name, rec))
             return 0;
-        }
     }
     std::error_code ec;
     const fs::directory_iterator end;
     while (cursor.it != end) {
         const fs::path path = cursor.it->path();
-        auto entry = Describe(path, path.filename().string());
         cursor.it.increment(ec);
         if (ec)
             cursor.it = end;
-        if (Accepts(cursor, entry)) {
-            Fill(rec, std::move(entry));
+        if (Take(cursor, path, path.filename().string(), rec))
             return 0;
-        }
     }
     return ErrorNoMoreFiles;
 }

@@ -1,0 +1,12 @@
+#include "testing/Grading.h"
+
+namespace testrun {
+
+std::int32_t CheckAnswer(std::int32_t index, std::int32_t chosen, std::int32_t right, std::uint8_t retry)
+{
+    if (chosen == right)
+        return index >= 4 ? VerdictPassed : VerdictNext;
+    return retry == 1 ? VerdictFailed : VerdictSecondChance;
+}
+
+} // namespace testrun

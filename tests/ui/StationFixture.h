@@ -1,0 +1,100 @@
+#pragma once
+// The three real windows in a fresh application object, with their content
+// in a temporary folder that plays the executable's folder and the current
+// directory. Boxes are scripted, views record, the clock is ticked by hand.
+#include "RecordingView.h"
+#include "ScriptedDialogs.h"
+
+#include "ui/Indoor.h"
+#include "ui/Main.h"
+#include "ui/Testview.h"
+
+#include "toolkit/Application.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
+
+class StationFixture {
+public:
+    StationFixture()
+    {
+        base = dir.path() + QLatin1Char('/');
+        previousDir = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        tk::SetExeNameOverride((base + QStringLiteral("briefing-station")).toStdString());
+        app = std::make_unique<tk::TApplication>();
+        app->Title = QStringLiteral("Инструктаж [Демо-версия]");
+        app->CreateForm(Form2);
+        app->CreateForm(Form1);
+        app->CreateForm(TestForm);
+    }
+    ~StationFixture()
+    {
+        app.reset();
+        TestRun = testrun::TestRunState{};
+        study::ProcessClock() = study::StudyClock{};
+        InstrPath.clear();
+        tk::SetExeNameOverride("");
+        QDir::setCurrent(previousDir);
+    }
+
+    // TEST1..TESTn.htm and a key with one line per answer (CR LF ends).
+    void WriteBank(int pages, const std::vector<int>& answers)
+    {
+        QDir(dir.path()).mkpath(QStringLiteral("TESTS"));
+        for (int n = 1; n <= pages; ++n)
+            WriteFile(QStringLiteral("TESTS/TEST%1.htm").arg(n), "<html><body>question</body></html>");
+        QByteArray key;
+        for (int a : answers)
+            key += QByteArray::number(a) + "\r\n";
+        WriteFile(QStringLiteral("TESTS/ANS.a"), key);
+    }
+    void WriteFile(const QString& relative, const QByteArray& data)
+    {
+        QFile file(base + relative);
+        file.open(QIODevice::WriteOnly);
+        file.write(data);
+    }
+
+    RecordingView* StudyView() const { return Recording(Form1->CppWebBrowser1); }
+    RecordingView* TestView() const { return Recording(TestForm->CppWebBrowser1); }
+
+    // Delivers up to n ticks of the study timer, as the event loop would while it is enabled.
+    int Tick(int n)
+    {
+        int delivered = 0;
+        while (delivered < n && Form1 && Form1->Timer1->Enabled()) {
+            Form1->Timer1->Fire();
+            ++delivered;
+        }
+        return delivered;
+    }
+
+    // The right answer of the question on screen, from the key the bank was written with.
+    int RightAnswerOnScreen(const std::vector<int>& answers) const
+    {
+        return answers.at(static_cast<std::size_t>(TestRun.TestNo[TestRun.QQ] - 1));
+    }
+    void Choose(int answer) const
+    {
+        tk::TRadioButton* buttons[] = {TestForm->RadioButton1, TestForm->RadioButton2, TestForm->RadioButton3};
+        buttons[answer - 1]->click();
+    }
+    void Answer(int answer) const
+    {
+        Choose(answer);
+        TestForm->Button2->click();
+    }
+
+    QStringList Trace() const { return TestForm->DiagnosticLog()->Lines(); }
+
+    ScriptedDialogs boxes; // before the windows: their pictures may report
+    QTemporaryDir dir;
+    QString base;
+    QString previousDir;
+    std::unique_ptr<tk::TApplication> app;
+};
