@@ -87,7 +87,7 @@ void TForm1::Timer1Timer()
 
 void TForm1::Button2Click()
 {
-    Form1->Close();
+    Close();
 }
 
 void TForm1::FormClose(tk::TCloseAction& action)
@@ -128,7 +128,7 @@ void TForm1::DisableTimer()
 
 void TForm1::CloseStudyWindow()
 {
-    Form1->Close();
+    Close();
 }
 
 void TForm1::ShowTestWindow()
