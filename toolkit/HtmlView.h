@@ -11,7 +11,7 @@ namespace tk {
 class TCppWebBrowser : public QWidget {
     Q_OBJECT
 public:
-    using QWidget::QWidget;
+    explicit TCppWebBrowser(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
     // The url is the page's full local path, as a wide string; returns at once.
     virtual void Navigate(const QString& url) = 0;
 

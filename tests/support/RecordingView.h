@@ -8,7 +8,7 @@
 class RecordingView final : public tk::TCppWebBrowser {
     Q_OBJECT
 public:
-    using TCppWebBrowser::TCppWebBrowser;
+    explicit RecordingView(QWidget* parent) : TCppWebBrowser(parent) {}
     void Navigate(const QString& url) override { urls << url; }
     QStringList urls;
 };
