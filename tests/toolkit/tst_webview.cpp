@@ -1,0 +1,64 @@
+// The real browser-engine view: the study page loads, a missing page and a
+// page with hostile scripts neither crash nor pop anything up.
+#include "TestMain.h"
+
+#include "toolkit/HtmlView.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class WebViewTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QWidget> window;
+    tk::TCppWebBrowser* view = nullptr;
+
+    bool load(const QString& path)
+    {
+        QSignalSpy loaded(view, &tk::TCppWebBrowser::PageLoaded);
+        view->Navigate(path);
+        if (!loaded.wait(60000))
+            return false;
+        return loaded.first().first().toBool();
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(tk::WebEngineAvailable());
+        window = std::make_unique<QWidget>();
+        window->resize(985, 633);
+        view = tk::CreateWebEngineView(window.get());
+        view->resize(985, 633);
+        window->show();
+    }
+    void cleanup() { window.reset(); }
+
+    void theStudyPageLoads() { QVERIFY(load(QStringLiteral(STATION_CONTENT "/res/INSTR.htm"))); }
+
+    void aQuestionPageLoads() { QVERIFY(load(QStringLiteral(STATION_CONTENT "/TESTS/TEST1.htm"))); }
+
+    void aMissingPageIsTheViewsOwnBusiness()
+    {
+        QTemporaryDir dir;
+        load(dir.filePath(QStringLiteral("res/INSTR.htm"))); // the engine shows its own error page
+        QVERIFY(window->isVisible());
+    }
+
+    void scriptsCannotOpenWindowsOrBoxes()
+    {
+        QTemporaryDir dir;
+        QFile page(dir.filePath(QStringLiteral("p.htm")));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html><body>x<script>window.open('p.htm'); alert('a'); confirm('b'); prompt('c');</script></body></html>");
+        page.close();
+        QVERIFY(load(page.fileName()));
+        QTest::qWait(200);
+        QCOMPARE(QApplication::topLevelWidgets().size(), 1);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+};
+
+STATION_TEST_MAIN(WebViewTest)
+#include "tst_webview.moc"

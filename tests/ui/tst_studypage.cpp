@@ -1,0 +1,40 @@
+// The study window with the real browser-engine view loads the real study page.
+#include "ScriptedDialogs.h"
+#include "TestMain.h"
+
+#include "ui/Main.h"
+
+#include "toolkit/Application.h"
+
+#include <QSignalSpy>
+
+class StudyPageTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theStudyPageLoadsInTheHiddenWindowAtCreation()
+    {
+        tk::SetHtmlViewFactory(nullptr); // the real engine
+        tk::SetExeNameOverride(STATION_CONTENT "/briefing-station");
+        ScriptedDialogs boxes;
+        tk::TApplication app;
+        TForm1* form = nullptr;
+        // The page starts loading inside the creation handler; listen from the first event on.
+        QList<bool> loads;
+        QMetaObject::Connection connection;
+        QTimer::singleShot(0, [&] {
+            connection = QObject::connect(form->CppWebBrowser1, &tk::TCppWebBrowser::PageLoaded,
+                                          [&](bool ok) { loads << ok; });
+        });
+        app.CreateForm(form);
+        QVERIFY(!form->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!loads.isEmpty(), 60000);
+        QCOMPARE(loads, QList<bool>{true});
+        QCOMPARE(InstrPath, std::string(STATION_CONTENT "/res/INSTR.htm"));
+        QVERIFY(boxes.Shown().empty());
+        tk::SetExeNameOverride("");
+    }
+};
+
+STATION_TEST_MAIN(StudyPageTest)
+#include "tst_studypage.moc"
