@@ -1,9 +1,13 @@
 #include "toolkit/Environment.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QScreen>
+
+#include <unistd.h>
 
 namespace tk {
 
@@ -30,6 +34,22 @@ void PrepareProcessEnvironment()
     // Chromium's own caches and crash dumps stay off as well.
     AppendChromiumFlags("--disable-gpu-shader-disk-cache --disk-cache-size=1 --disable-breakpad "
                         "--disable-background-networking --disable-component-update --no-pings");
+    // Without a session's runtime folder Qt creates one in /tmp while it looks
+    // for a display socket. Point it at a private folder that already exists;
+    // nothing is ever written there.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString session = QStringLiteral("/run/user/%1").arg(::getuid());
+        const QString home = QDir::homePath();
+        for (const QString& candidate : {session, home}) {
+            const QFileInfo info(candidate);
+            if (info.isDir() && info.ownerId() == ::getuid() &&
+                info.permissions() == (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
+                                       QFile::WriteUser | QFile::ExeUser)) {
+                qputenv("XDG_RUNTIME_DIR", QFile::encodeName(candidate));
+                break;
+            }
+        }
+    }
     // The windows scale themselves by the screen's density; Qt must not do it again.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
 }
