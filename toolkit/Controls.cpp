@@ -147,8 +147,6 @@ TImage::TImage(QWidget* parent) : QWidget(parent) {}
 void TImage::SetPicture(const QImage& picture)
 {
     picture_ = picture;
-    if (AutoSize && !picture.isNull())
-        resize(picture.size());
     update();
 }
 

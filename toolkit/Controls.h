@@ -101,7 +101,6 @@ public:
     const QImage& Picture() const { return picture_; }
     // The size the picture is drawn at inside the control.
     QSize DrawnSize() const;
-    bool AutoSize = false;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -50,6 +50,10 @@ void PrepareProcessEnvironment()
             }
         }
     }
+    // The browser view composites in software: briefing pages need no GPU, and
+    // a GL-composited window would be redrawn whole at every tick of the clock.
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
     // The windows scale themselves by the screen's density; Qt must not do it again.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
 }

@@ -68,9 +68,7 @@ QWidget* Create(const ControlDef& def, QWidget* parent, TForm* form)
         return button;
     }
     case Kind::Image: {
-        auto* image = new TImage(parent);
-        image->AutoSize = def.autoSize;
-        return image;
+        return new TImage(parent);
     }
     case Kind::ProgressBar: {
         auto* bar = new TProgressBar(parent);

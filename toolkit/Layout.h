@@ -39,7 +39,7 @@ struct ControlDef {
     const char* picture = nullptr; // resource path of a picture
     bool transparentPicture = false;
     bool visible = true;
-    bool autoSize = false;
+    bool autoSize = false;        // label: the width follows the caption
     // Memo: lines, border, read-only, vertical scroll bar.
     std::vector<const char*> lines{};
     bool border = true;

@@ -18,7 +18,7 @@ const std::vector<tk::ControlDef>& TForm1::Layout()
     using tk::Kind;
     static const std::vector<tk::ControlDef> layout = {
         {.name = "Image1", .kind = Kind::Image, .left = 0, .top = 0, .width = 311, .height = 69,
-         .picture = pictures::OrganisationLogo, .autoSize = true},
+         .picture = pictures::OrganisationLogo},
         {.name = "Image2", .kind = Kind::Image, .left = 0, .top = 0, .width = 321, .height = 73,
          .picture = pictures::Logo},
         {.name = "ProgressBar1", .kind = Kind::ProgressBar, .left = 320, .top = 0, .width = 683, .height = 69,
