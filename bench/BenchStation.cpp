@@ -1,0 +1,112 @@
+#include "BenchStation.h"
+
+#include "ui/Indoor.h"
+#include "ui/Main.h"
+#include "ui/Testview.h"
+
+#include "toolkit/Application.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+std::vector<QEventLoop*> waiting;
+
+void CopyFile(const QString& from, const QString& to)
+{
+    QFile::remove(to);
+    if (!QFile::copy(from, to))
+        throw std::runtime_error("cannot copy " + from.toStdString());
+}
+} // namespace
+
+int BenchStation::AnswerAtOnce::Show(const tk::BoxRequest& request)
+{
+    shown << request.text;
+    return request.flags == tk::MB_YESNO ? tk::IDNO : tk::IDOK;
+}
+
+BenchStation::BenchStation(int& argc, char** argv)
+{
+    tk::Initialize(argc, argv);
+    tk::SetDialogService(&boxes_);
+    if (!dir_.isValid())
+        throw std::runtime_error("no temporary folder");
+    CopyContent();
+    previousDir_ = QDir::currentPath();
+    QDir::setCurrent(dir_.path());
+    tk::SetExeNameOverride((dir_.path() + QStringLiteral("/briefing-station")).toStdString());
+    tk::Application()->Title = QStringLiteral("Инструктаж [Демо-версия]");
+    tk::Application()->CreateForm(Form2);
+    tk::Application()->CreateForm(Form1);
+    tk::Application()->CreateForm(TestForm);
+}
+
+BenchStation::~BenchStation()
+{
+    tk::Finalize();
+    tk::SetDialogService(nullptr);
+    tk::SetExeNameOverride("");
+    QDir::setCurrent(previousDir_);
+}
+
+void BenchStation::CopyContent()
+{
+    const QDir source(QStringLiteral(BENCH_CONTENT_DIR));
+    QDir target(dir_.path());
+    target.mkpath(QStringLiteral("res"));
+    target.mkpath(QStringLiteral("TESTS"));
+    for (const QString& name : QDir(source.filePath(QStringLiteral("res"))).entryList(QDir::Files))
+        CopyFile(source.filePath(QStringLiteral("res/") + name), target.filePath(QStringLiteral("res/") + name));
+    const QDir tests(source.filePath(QStringLiteral("TESTS")));
+    for (const QString& name : tests.entryList(QDir::Files)) {
+        if (name == QLatin1String("ANS.a"))
+            continue;
+        CopyFile(tests.filePath(name), target.filePath(QStringLiteral("TESTS/") + name));
+        if (name.startsWith(QLatin1String("TEST")) && name.endsWith(QLatin1String(".htm")))
+            ++pages_;
+    }
+    if (pages_ < 5)
+        throw std::runtime_error("the demo bank in " BENCH_CONTENT_DIR " has fewer than five pages");
+    QFile key(target.filePath(QStringLiteral("TESTS/ANS.a")));
+    if (!key.open(QIODevice::WriteOnly))
+        throw std::runtime_error("cannot write the key");
+    for (int n = 0; n < pages_; ++n)
+        key.write("1\r\n");
+}
+
+bool BenchStation::WaitUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    bool timedOut = false;
+    QEventLoop loop;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    limit.start(timeoutMs);
+    waiting.push_back(&loop);
+    while (!done() && !timedOut)
+        loop.exec();
+    waiting.pop_back();
+    return done();
+}
+
+void BenchStation::Wake()
+{
+    if (!waiting.empty())
+        waiting.back()->quit();
+}
+
+void BenchStation::RunFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
