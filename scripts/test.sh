@@ -7,3 +7,6 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 export QT_QPA_PLATFORM=offscreen
 export QTWEBENGINE_DISABLE_SANDBOX=1
 ctest --test-dir "$top/build" --output-on-failure -j2 "$@"
+# The logic once more under AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzzers.
+"$top/scripts/sanitize.sh"
+"$top/scripts/fuzz.sh"

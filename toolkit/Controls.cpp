@@ -12,6 +12,19 @@
 namespace tk {
 
 namespace {
+// The mapped family runs wider than the one the layouts were drawn with: a
+// caption that would overflow its fixed width is condensed to fit.
+void CondenseToWidth(QLabel* label)
+{
+    QFont font = label->font();
+    font.setStretch(QFont::AnyStretch);
+    const int natural = QFontMetrics(font).horizontalAdvance(label->text());
+    if (natural > label->width() && label->width() > 0)
+        font.setStretch(std::max(50, 100 * label->width() / natural));
+    if (font != label->font())
+        label->setFont(font);
+}
+
 void SetBackground(QWidget* widget, TColor color)
 {
     QPalette palette = widget->palette();
@@ -35,21 +48,26 @@ void TLabel::SetCaption(const QString& text)
 
 void TLabel::FitText()
 {
-    QFont condensed = font();
-    condensed.setStretch(QFont::AnyStretch);
-    const int natural = QFontMetrics(condensed).horizontalAdvance(text());
-    if (AutoSize) {
-        resize(std::max(1, natural), height());
-    } else if (natural > width() && width() > 0) {
-        condensed.setStretch(std::max(50, 100 * width() / natural));
-    }
-    if (condensed != font())
-        setFont(condensed);
+    if (AutoSize)
+        resize(std::max(1, QFontMetrics(font()).horizontalAdvance(text())), height());
+    else
+        CondenseToWidth(this);
 }
 
 TStaticText::TStaticText(QWidget* parent) : QLabel(parent)
 {
     setAutoFillBackground(false);
+}
+
+void TStaticText::SetCaption(const QString& text)
+{
+    setText(text);
+    FitText();
+}
+
+void TStaticText::FitText()
+{
+    CondenseToWidth(this);
 }
 
 void TStaticText::SetColor(TColor color)

@@ -28,8 +28,8 @@ public:
     void SetCaption(const QString& text);
     QString Caption() const { return text(); }
     bool AutoSize = false;
-    // The mapped family runs wider than the one the layouts were drawn with:
-    // a caption that would overflow its fixed width is condensed to fit.
+    // Fits the caption: an auto-sized label takes its width, any other is
+    // condensed when the caption would overflow it.
     void FitText();
 };
 
@@ -38,9 +38,10 @@ class TStaticText : public QLabel {
     Q_OBJECT
 public:
     explicit TStaticText(QWidget* parent);
-    void SetCaption(const QString& text) { setText(text); }
+    void SetCaption(const QString& text);
     QString Caption() const { return text(); }
     void SetColor(TColor color);
+    void FitText();
 };
 
 // A flat coloured rectangle with a centred caption; holds other controls.

@@ -147,6 +147,8 @@ Controls BuildLayout(TForm* form, const std::vector<ControlDef>& layout)
             LoadPictureInto(widget, def);
         if (auto* label = qobject_cast<TLabel*>(widget))
             label->FitText();
+        else if (auto* text = qobject_cast<TStaticText*>(widget))
+            text->FitText();
         widget->setVisible(def.visible);
         widget->raise(); // a later control lies above an earlier one
         if (def.tabOrder >= 0)

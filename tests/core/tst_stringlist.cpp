@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <string>
 #include <vector>
 
@@ -106,6 +108,11 @@ void StringListTest::unreadablePathThrowsAndKeepsContent_data()
     QTest::newRow("folder") << dir_.path();
     QTest::newRow("folder with slash") << dir_.path() + '/';
     QTest::newRow("empty path") << QString();
+    // A pipe would block the reader for ever, a device would never end.
+    const QString pipe = dir_.filePath(QStringLiteral("pipe.a"));
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0 || QFile::exists(pipe));
+    QTest::newRow("named pipe") << pipe;
+    QTest::newRow("device") << QStringLiteral("/dev/zero");
 }
 
 void StringListTest::unreadablePathThrowsAndKeepsContent()

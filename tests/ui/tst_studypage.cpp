@@ -17,8 +17,8 @@ private slots:
         tk::SetHtmlViewFactory(nullptr); // the real engine
         tk::SetExeNameOverride(STATION_CONTENT "/briefing-station");
         ScriptedDialogs boxes;
+        TForm1* form = nullptr; // outlives the application, which clears it when freeing the window
         tk::TApplication app;
-        TForm1* form = nullptr;
         // The page starts loading inside the creation handler; listen from the first event on.
         QList<bool> loads;
         QMetaObject::Connection connection;

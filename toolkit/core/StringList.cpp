@@ -36,10 +36,11 @@ void TStringList::Add(std::string line) { lines_.push_back(std::move(line)); }
 
 void TStringList::LoadFromFile(const std::string& path)
 {
-    // A folder opens as a stream on Linux and only fails on reading, so it is
-    // turned away before it can pass for an empty file.
+    // Only a plain file is read: a folder opens as a stream on Linux and would
+    // pass for an empty file, and a pipe or a device would block the station
+    // or never end.
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
+    if (!std::filesystem::is_regular_file(path, ec))
         throw Exception(CannotOpenFileText(path));
     std::ifstream file(path, std::ios::binary);
     if (!file)

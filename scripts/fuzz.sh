@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang into build-fuzz/ and runs each for a
+# bounded time from the seed corpora in fuzz/corpus/. A crash, a broken
+# invariant, a hang, a leak or running out of memory fails the run.
+#   FUZZ_SECONDS  time per target (default 60)
+#   FUZZ_BUILD_DIR  build folder (default build-fuzz/)
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${FUZZ_BUILD_DIR:-$top/build-fuzz}
+seconds=${FUZZ_SECONDS:-60}
+
+cmake -S "$top" -B "$build" -G Ninja \
+  -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DSTATION_QT=OFF -DSTATION_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target fuzz_answer_key fuzz_preparation
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+for target in answer_key preparation; do
+  # New inputs go to the build folder; the seeds in the tree stay as they are.
+  corpus=$build/corpus/$target
+  artifacts=$build/artifacts/$target
+  mkdir -p "$corpus" "$artifacts"
+  echo "== fuzz_$target: $seconds s"
+  "$build/fuzz/fuzz_$target" \
+    -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
+    -print_final_stats=1 -artifact_prefix="$artifacts/" \
+    "$corpus" "$top/fuzz/corpus/$target" 2>"$build/fuzz_$target.log" || {
+    tail -n 60 "$build/fuzz_$target.log" >&2
+    echo "fuzz_$target failed; the input is in $artifacts/" >&2
+    exit 1
+  }
+  grep -E '^stat::number_of_executed_units|^#[0-9]+.*DONE' "$build/fuzz_$target.log" || true
+done

@@ -1,0 +1,161 @@
+#include "tools/KeyLine.h"
+
+#include "toolkit/core/Exception.h"
+#include "toolkit/core/StrToInt.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+
+namespace contentcheck {
+namespace {
+
+bool IsDecimal(char c) { return c >= '0' && c <= '9'; }
+bool IsHex(char c) { return IsDecimal(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::size_t CountWhile(std::string_view text, std::size_t from, bool (*accept)(char))
+{
+    std::size_t n = from;
+    while (n < text.size() && accept(text[n]))
+        ++n;
+    return n - from;
+}
+
+// Length of the number at the start of `text` in any form StrToInt knows
+// (ignoring its range); 0 when it does not start with one.
+std::size_t NumberPrefix(std::string_view text)
+{
+    if (text.empty())
+        return 0;
+    if (text[0] == '$' || text[0] == 'x' || text[0] == 'X') {
+        const auto digits = CountWhile(text, 1, IsHex);
+        return digits ? 1 + digits : 0;
+    }
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && IsHex(text[2]))
+        return 2 + CountWhile(text, 2, IsHex);
+    const std::size_t sign = text[0] == '+' || text[0] == '-' ? 1 : 0;
+    const auto digits = CountWhile(text, sign, IsDecimal);
+    return digits ? sign + digits : 0;
+}
+
+bool Readable(const std::string& text)
+{
+    try {
+        tk::StrToInt(text);
+        return true;
+    } catch (const tk::Exception&) {
+        return false;
+    }
+}
+
+struct CodePoint {
+    std::size_t length = 0; // 0: no valid UTF-8 sequence starts here
+    unsigned value = 0;
+};
+
+CodePoint DecodeUtf8(std::string_view text, std::size_t at)
+{
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = 0;
+    unsigned minimum = 0;
+    unsigned value = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, minimum = 0x80, value = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, minimum = 0x800, value = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, minimum = 0x10000, value = lead & 0x07u;
+    } else {
+        return {};
+    }
+    if (at + length > text.size())
+        return {};
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[at + k]);
+        if ((next & 0xC0u) != 0x80u)
+            return {};
+        value = value << 6 | (next & 0x3Fu);
+    }
+    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+    if (value < minimum || value > 0x10FFFF || surrogate)
+        return {};
+    return {length, value};
+}
+
+// Characters a terminal shows as nothing or as a plain space, though they
+// are not one: C1 controls, no-break and zero-width spaces, the BOM, ...
+bool Invisible(unsigned c)
+{
+    return (c >= 0x80 && c <= 0xA0) || c == 0xAD || (c >= 0x2000 && c <= 0x200F) || (c >= 0x2028 && c <= 0x202F)
+           || (c >= 0x205F && c <= 0x206F) || c == 0x3000 || c == 0xFEFF;
+}
+
+} // namespace
+
+std::string KeyLineProblem(const std::string& line)
+{
+    if (Readable(line))
+        return {};
+    if (line.empty())
+        return "пустая строка";
+
+    std::string_view rest(line);
+    rest.remove_prefix(std::min(rest.size(), CountWhile(rest, 0, [](char c) { return c == ' '; })));
+    const std::string shown = "строка «" + Shown(line) + "» не число";
+    if (rest.empty())
+        return "строка из одних пробелов";
+
+    const auto number = NumberPrefix(rest);
+    if (number == 0) {
+        const auto blanks = CountWhile(rest, 0, IsBlank);
+        if (rest[0] == '\t' && NumberPrefix(rest.substr(blanks)) > 0)
+            return shown + " (табуляция перед числом: пропускаются только пробелы)";
+        return shown;
+    }
+    const auto tail = rest.substr(number);
+    if (tail.empty())
+        return shown + " (вне диапазона от −2147483648 до 2147483647)";
+    if (CountWhile(tail, 0, IsBlank) == tail.size())
+        return shown + " (лишний пробел или табуляция после числа)";
+    return shown + " (лишние знаки после числа)";
+}
+
+std::string Shown(const std::string& bytes, std::size_t limit)
+{
+    std::string out;
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < bytes.size();) {
+        if (characters == limit)
+            return out + "…";
+        const auto c = static_cast<unsigned char>(bytes[at]);
+        if (c == '\t') {
+            out += "\\t";
+            ++at;
+        } else if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out += static_cast<char>(c);
+            ++at;
+        } else if (c == '\\') {
+            out += "\\\\";
+            ++at;
+        } else if (const auto point = c >= 0x80 ? DecodeUtf8(bytes, at) : CodePoint{}; point.length > 0) {
+            if (Invisible(point.value)) {
+                char escaped[12];
+                std::snprintf(escaped, sizeof escaped, "\\u%04X", point.value);
+                out += escaped;
+            } else {
+                out.append(bytes, at, point.length);
+            }
+            at += point.length;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            out += escaped;
+            ++at;
+        }
+        ++characters;
+    }
+    return out;
+}
+
+} // namespace contentcheck
