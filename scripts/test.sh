@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test headless.
+# Sets up, builds and runs every test headless: the logic under
+# AddressSanitizer and UndefinedBehaviorSanitizer, the fuzzers for a bounded
+# time, then the whole suite (unit, window, browser engine, end to end under
+# Xvfb, package).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
 "$top/scripts/build.sh"
+"$top/scripts/sanitize.sh"
+"$top/scripts/fuzz.sh"
 export QT_QPA_PLATFORM=offscreen
 export QTWEBENGINE_DISABLE_SANDBOX=1
 ctest --test-dir "$top/build" --output-on-failure -j2 "$@"
-# The logic once more under AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzzers.
-"$top/scripts/sanitize.sh"
-"$top/scripts/fuzz.sh"
