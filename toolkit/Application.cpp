@@ -238,9 +238,14 @@ void TApplication::FocusWindowChanged(QWindow* window)
     }
 }
 
+bool TApplication::MayActivateFromOutside(TForm* form) const
+{
+    return !terminated_ && form && form != active_ && boxDepth_ == 0 && form->isVisible();
+}
+
 void TApplication::WindowSystemFocused(TForm* form)
 {
-    if (terminated_ || !form || form == active_ || boxDepth_ > 0 || !form->isVisible())
+    if (!MayActivateFromOutside(form))
         return;
     if (now_() - lastOwnOperation_ < EchoWindowMs) {
         // A late echo of our own Show, Hide or box: the window system is put
@@ -256,7 +261,7 @@ void TApplication::WindowSystemFocused(TForm* form)
 
 void TApplication::UserClicked(TForm* form)
 {
-    if (terminated_ || !form || form == active_ || boxDepth_ > 0 || !form->isVisible())
+    if (!MayActivateFromOutside(form))
         return;
     Activate(form);
 }

@@ -82,6 +82,8 @@ private:
     };
     void Register(TForm* form, std::function<void()> clearReference);
     void Activate(TForm* form);
+    // A visible form other than the active one, with no box open and the process not ending.
+    bool MayActivateFromOutside(TForm* form) const;
     void BringToFront(TForm* form);
     void MarkOwnOperation();
     void FocusWindowChanged(QWindow* window);

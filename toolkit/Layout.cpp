@@ -2,15 +2,14 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
-#include "toolkit/Dialogs.h"
 #include "toolkit/Environment.h"
 #include "toolkit/Form.h"
 #include "toolkit/HtmlView.h"
 #include "toolkit/Pictures.h"
 
-#include "toolkit/core/Exception.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace tk {
 

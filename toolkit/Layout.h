@@ -6,7 +6,6 @@
 #include <QObject>
 #include <QString>
 
-#include <initializer_list>
 #include <map>
 #include <stdexcept>
 #include <string>
