@@ -1,8 +1,6 @@
 #include "app/Startup.h"
 
-#include "ui/Indoor.h"
-#include "ui/Main.h"
-#include "ui/Testview.h"
+#include "app/WindowSet.h"
 
 #include "toolkit/Application.h"
 
@@ -10,19 +8,9 @@
 
 int StationMain(int& argc, char** argv, const StartupHooks& hooks)
 {
-    const auto before = [&hooks](int window) {
-        if (hooks.beforeCreate)
-            hooks.beforeCreate(window);
-    };
     try {
         tk::Initialize(argc, argv);
-        tk::Application()->Title = QStringLiteral("Инструктаж [Демо-версия]");
-        before(1);
-        tk::Application()->CreateForm(Form2);
-        before(2);
-        tk::Application()->CreateForm(Form1);
-        before(3);
-        tk::Application()->CreateForm(TestForm);
+        station::CreateWindowSet(*tk::Application(), hooks.beforeCreate);
         if (hooks.beforeRun)
             hooks.beforeRun();
         tk::Application()->Run();

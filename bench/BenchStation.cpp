@@ -1,8 +1,8 @@
 #include "BenchStation.h"
 
-#include "ui/Indoor.h"
-#include "ui/Main.h"
-#include "ui/Testview.h"
+#include "app/ContentFolders.h"
+#include "app/WindowSet.h"
+#include "testing/QuestionBank.h"
 
 #include "toolkit/Application.h"
 
@@ -41,10 +41,7 @@ BenchStation::BenchStation(int& argc, char** argv)
     previousDir_ = QDir::currentPath();
     QDir::setCurrent(dir_.path());
     tk::SetExeNameOverride((dir_.path() + QStringLiteral("/briefing-station")).toStdString());
-    tk::Application()->Title = QStringLiteral("Инструктаж [Демо-версия]");
-    tk::Application()->CreateForm(Form2);
-    tk::Application()->CreateForm(Form1);
-    tk::Application()->CreateForm(TestForm);
+    station::CreateWindowSet(*tk::Application());
 }
 
 BenchStation::~BenchStation()
@@ -59,21 +56,22 @@ void BenchStation::CopyContent()
 {
     const QDir source(QStringLiteral(BENCH_CONTENT_DIR));
     QDir target(dir_.path());
-    target.mkpath(QStringLiteral("res"));
-    target.mkpath(QStringLiteral("TESTS"));
-    for (const QString& name : QDir(source.filePath(QStringLiteral("res"))).entryList(QDir::Files))
-        CopyFile(source.filePath(QStringLiteral("res/") + name), target.filePath(QStringLiteral("res/") + name));
-    const QDir tests(source.filePath(QStringLiteral("TESTS")));
+    const QString study = QString::fromUtf8(station::StudyFolder) + u'/';
+    const QString bank = QString::fromUtf8(station::BankFolder) + u'/';
+    target.mkpath(study);
+    target.mkpath(bank);
+    for (const QString& name : QDir(source.filePath(study)).entryList(QDir::Files))
+        CopyFile(source.filePath(study + name), target.filePath(study + name));
+    const QDir tests(source.filePath(bank));
     for (const QString& name : tests.entryList(QDir::Files)) {
-        if (name == QLatin1String("ANS.a"))
+        if (name == QLatin1String(station::KeyName))
             continue;
-        CopyFile(tests.filePath(name), target.filePath(QStringLiteral("TESTS/") + name));
-        if (name.startsWith(QLatin1String("TEST")) && name.endsWith(QLatin1String(".htm")))
-            ++pages_;
+        CopyFile(tests.filePath(name), target.filePath(bank + name));
     }
-    if (pages_ < 5)
+    pages_ = static_cast<int>(testrun::ListPages(target.filePath(QString::fromUtf8(station::PageSearchPattern)).toStdString()).size());
+    if (pages_ < testrun::QuestionsPerRun)
         throw std::runtime_error("the demo bank in " BENCH_CONTENT_DIR " has fewer than five pages");
-    QFile key(target.filePath(QStringLiteral("TESTS/ANS.a")));
+    QFile key(target.filePath(QString::fromUtf8(station::KeyFile)));
     if (!key.open(QIODevice::WriteOnly))
         throw std::runtime_error("cannot write the key");
     for (int n = 0; n < pages_; ++n)

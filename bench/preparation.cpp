@@ -2,6 +2,7 @@
 // does before the first page is asked for), for banks of growing size.
 #include "Report.h"
 
+#include "app/ContentFolders.h"
 #include "testing/AnswerKey.h"
 #include "testing/Draw.h"
 #include "testing/QuestionBank.h"
@@ -27,14 +28,14 @@ double Micros(Clock::duration d)
 // TEST1..TEST<pages>.htm and a key of as many lines, every answer 1.
 void WriteBank(const fs::path& root, int pages)
 {
-    fs::create_directories(root / "TESTS");
+    fs::create_directories(root / station::BankFolder);
     std::string key;
     for (int n = 1; n <= pages; ++n) {
-        std::ofstream(root / "TESTS" / ("TEST" + std::to_string(n) + ".htm"))
+        std::ofstream(root / station::PageFile(n))
             << "<html><body><p>Вопрос " << n << "</p></body></html>\n";
         key += "1\r\n";
     }
-    std::ofstream(root / "TESTS" / "ANS.a", std::ios::binary) << key;
+    std::ofstream(root / station::KeyFile, std::ios::binary) << key;
 }
 
 struct Timings {

@@ -1,5 +1,7 @@
 #include "testing/AnswerKey.h"
 
+#include "app/ContentFolders.h"
+
 #include "toolkit/core/Errors.h"
 #include "toolkit/core/Exception.h"
 #include "toolkit/core/StrToInt.h"
@@ -16,7 +18,7 @@ void LoadAnswerKey(TestRunState& state, const LineSink& trace)
         key.Sorted = false;
         key.CaseSensitive = false;
         key.Clear();
-        key.LoadFromFile(state.TestsDir + "ANS.a");
+        key.LoadFromFile(state.TestsDir + station::KeyName);
         trace(tk::IntToStr(key.Count()) + "- ответов");
 
         int s = 0;

@@ -2,16 +2,20 @@
 
 #include "testing/TestRunState.h"
 
+#include "app/ContentFolders.h"
+
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace testrun {
 
-// Question pages are counted relative to the current directory.
-inline constexpr const char* TestSearchPattern = "TESTS/TEST*.htm";
+// The entries a page search finds (folders and hidden files included, "."
+// and ".." not), in the order of the search. A missing folder gives none.
+std::vector<std::string> ListPages(const std::string& pattern = station::PageSearchPattern);
 
-// Adds every entry matching `pattern` (folders and hidden files included,
-// "." and ".." not) to state.TestCount and returns it. A missing folder adds 0.
-std::int32_t CountTests(TestRunState& state, const std::string& pattern = TestSearchPattern);
+// Adds every entry that ListPages finds to state.TestCount and returns it.
+std::int32_t CountTests(TestRunState& state, const std::string& pattern = station::PageSearchPattern);
 
 // A draw needs five distinct pages; with fewer it would never end.
 bool HasEnoughPages(const TestRunState& state);

@@ -1,14 +1,14 @@
 #include "testing/TestPaths.h"
 
-#include "toolkit/core/StrToInt.h"
+#include "app/ContentFolders.h"
 
 namespace testrun {
 
 void BuildTestPaths(TestRunState& state, const std::string& exeFolder, const LineSink& trace)
 {
-    state.TestsDir = exeFolder + "TESTS/";
+    state.TestsDir = exeFolder + station::BankFolder + "/";
     for (std::size_t s = 0; s < state.TestPath.size(); ++s) {
-        state.TestPath[s] = state.TestsDir + "TEST" + tk::IntToStr(state.TestNo[s]) + ".htm";
+        state.TestPath[s] = state.TestsDir + station::PageName(state.TestNo[s]);
         trace(state.TestPath[s]);
     }
 }

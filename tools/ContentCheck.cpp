@@ -1,16 +1,17 @@
 #include "tools/ContentCheck.h"
 
+#include "app/ContentFolders.h"
 #include "testing/Draw.h"
 #include "testing/QuestionBank.h"
 #include "testing/Random.h"
 #include "testing/TestRunState.h"
 #include "tools/KeyLine.h"
 #include "toolkit/core/Exception.h"
-#include "toolkit/core/FileSearch.h"
 #include "toolkit/core/StrToInt.h"
 #include "toolkit/core/StringList.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <fstream>
 #include <limits>
@@ -25,10 +26,10 @@ namespace fs = std::filesystem;
 namespace contentcheck {
 namespace {
 
-constexpr const char* StudyPage = "res/INSTR.htm";
-constexpr const char* BankFolder = "TESTS";
-constexpr const char* KeyFile = "TESTS/ANS.a";
-constexpr const char* KeyName = "ANS.a";
+using station::BankFolder;
+using station::KeyFile;
+using station::KeyName;
+using station::StudyPage;
 constexpr const char* Utf8Bom = "\xEF\xBB\xBF";
 
 // Findings are sorted by where they are: the study page, the bank folder,
@@ -112,8 +113,6 @@ bool Exists(const fs::path& path)
 
 std::string Str(std::int64_t n) { return std::to_string(n); }
 
-std::string PageFile(std::int64_t n) { return "TEST" + Str(n) + ".htm"; }
-
 // --- the study page ---
 
 void CheckStudyPage(const fs::path& folder, Findings& out)
@@ -123,11 +122,11 @@ void CheckStudyPage(const fs::path& folder, Findings& out)
     if (!Exists(page)) {
         std::string text = "страницы инструктажа нет — окно инструктажа покажет ошибку вместо материала";
         std::error_code ec;
-        if (!fs::is_directory(folder / "res", ec)) {
-            if (const auto twin = CaseTwin(folder, "res"); !twin.empty())
-                text += " (есть папка «" + Shown(twin) + "», но имя должно быть res)";
-        } else if (const auto twin = CaseTwin(folder / "res", "INSTR.htm"); !twin.empty()) {
-            text += " (есть «" + Shown(twin) + "», но имя должно быть INSTR.htm)";
+        if (!fs::is_directory(folder / station::StudyFolder, ec)) {
+            if (const auto twin = CaseTwin(folder, station::StudyFolder); !twin.empty())
+                text += " (есть папка «" + Shown(twin) + "», но имя должно быть " + station::StudyFolder + ")";
+        } else if (const auto twin = CaseTwin(folder / station::StudyFolder, station::StudyPageName); !twin.empty()) {
+            text += " (есть «" + Shown(twin) + "», но имя должно быть " + station::StudyPageName + ")";
         }
         add(text);
     } else if (const auto kind = NotAFile(page); !kind.empty()) {
@@ -150,7 +149,9 @@ struct PageName {
 PageName ClassifyPageName(const std::string& name)
 {
     PageName page;
-    const std::string middle = name.substr(4, name.size() - 8);
+    const std::size_t prefix = std::strlen(station::PagePrefix);
+    const std::size_t suffix = std::strlen(station::PageSuffix);
+    const std::string middle = name.substr(prefix, name.size() - prefix - suffix);
     const bool digits = !middle.empty() && std::all_of(middle.begin(), middle.end(), [](char c) { return c >= '0' && c <= '9'; });
     if (middle.empty()) {
         page.why = "нет номера";
@@ -160,13 +161,13 @@ PageName ClassifyPageName(const std::string& name)
         page.why = "номера 0 не бывает, нумерация начинается с 1";
     } else if (middle[0] == '0') {
         const auto bare = middle.substr(middle.find_first_not_of('0'));
-        page.why = "ноль перед номером, станция открывает TEST" + bare + ".htm";
+        page.why = std::string("ноль перед номером, станция открывает ") + station::PagePrefix + bare + station::PageSuffix;
     } else if (middle.size() > 10 || std::stoll(middle) > std::numeric_limits<std::int32_t>::max()) {
         page.why = "номер больше любого, что может выпасть";
     } else {
         page.numbered = true;
         page.number = std::stoll(middle);
-        page.exact = name == PageFile(page.number);
+        page.exact = name == station::PageName(page.number);
     }
     return page;
 }
@@ -189,7 +190,7 @@ Bank CheckPages(const fs::path& folder, Findings& out)
         } else {
             text = "папки нет — станция не найдёт ни одного вопроса и не начнёт тест";
             if (const auto twin = CaseTwin(folder, BankFolder); !twin.empty())
-                text += " (есть «" + Shown(twin) + "», но имя должно быть TESTS)";
+                text += " (есть «" + Shown(twin) + "», но имя должно быть " + BankFolder + ")";
         }
         out.Add(Severity::Fault, AreaBank, 0, BankFolder, 0, text);
         return bank;
@@ -197,17 +198,11 @@ Bank CheckPages(const fs::path& folder, Findings& out)
     bank.folderExists = true;
 
     // The station's own count, over the same pattern.
-    const std::string pattern = tests.string() + "/TEST*.htm";
+    const std::string pattern = (folder / station::PageSearchPattern).string();
     testrun::TestRunState state;
     bank.count = testrun::CountTests(state, pattern);
     const int count = bank.count;
-
-    std::vector<std::string> names;
-    tk::TSearchRec rec;
-    for (int found = tk::FindFirst(pattern, tk::faAnyFile, rec); found == 0; found = tk::FindNext(rec))
-        if (rec.Name != "." && rec.Name != "..")
-            names.push_back(rec.Name);
-    tk::FindClose(rec);
+    const std::vector<std::string> names = testrun::ListPages(pattern);
 
     for (const auto& name : names) {
         const auto page = ClassifyPageName(name);
@@ -227,7 +222,7 @@ Bank CheckPages(const fs::path& folder, Findings& out)
             add("имя не вида TEST<номер>.htm (" + page.why
                 + "): страница посчитана в число вопросов, но станция её никогда не покажет");
         } else if (!page.exact) {
-            const auto proper = PageFile(page.number);
+            const auto proper = station::PageName(page.number);
             add("имя отличается от " + proper + " только регистром букв: страница посчитана, но станция открывает "
                 + proper
                 + (bank.exactNames.count(page.number)
@@ -253,7 +248,7 @@ Bank CheckPages(const fs::path& folder, Findings& out)
     }
     for (std::int64_t n = 1; n <= count; ++n) {
         if (!bank.exactNames.count(n))
-            out.Add(Severity::Fault, AreaPages, n, std::string(BankFolder) + "/" + PageFile(n), 0,
+            out.Add(Severity::Fault, AreaPages, n, station::PageFile(n), 0,
                     "страницы нет, а номер " + Str(n) + " может выпасть (страниц посчитано " + Str(count)
                         + "): вместо вопроса станция покажет ошибку");
     }
@@ -303,7 +298,7 @@ void AddDrawNotes(const Bank& bank, Findings& out)
     } else if (bank.count > testrun::QuestionsPerRun) {
         const auto shares = DrawShares(bank.count);
         const std::string last = shares.last < 1 ? "меньше чем в 1 %" : "примерно в " + Str(shares.last) + " %";
-        out.Add(Severity::Info, AreaPages, bank.count, std::string(BankFolder) + "/" + PageFile(bank.count), 0,
+        out.Add(Severity::Info, AreaPages, bank.count, station::PageFile(bank.count), 0,
                 "последний номер выпадает реже других: жребий даёт номера от 1 до " + Str(bank.count - 1) + ", а "
                     + Str(bank.count) + " достаётся только при совпадении двух номеров; этот вопрос попадает " + last
                     + " тестов, остальные в среднем в " + Str(shares.others) + " %");
@@ -322,7 +317,7 @@ void CheckKey(const fs::path& folder, const Bank& bank, Findings& out)
     if (!Exists(key)) {
         std::string text = "ключа нет" + noGrading;
         if (const auto twin = CaseTwin(folder / BankFolder, KeyName); !twin.empty())
-            text += " (есть «" + Shown(twin) + "», но имя должно быть ANS.a)";
+            text += " (есть «" + Shown(twin) + "», но имя должно быть " + KeyName + ")";
         fault(0, text);
         return;
     }
@@ -362,7 +357,7 @@ void CheckKey(const fs::path& folder, const Bank& bank, Findings& out)
     // Only lines that a run can read matter: one per countable page.
     for (int k = 1; k <= std::min(total, count); ++k) {
         const std::string& line = lines.Strings(k - 1);
-        const std::string question = PageFile(k);
+        const std::string question = station::PageName(k);
         if (k == 1 && line.rfind(Utf8Bom, 0) == 0) {
             fault(k, "файл начинается с метки BOM (сохранён как «UTF-8 с BOM») — станция не прочтёт первую строку"
                      " и не проверит ответ на вопрос " + question + "; сохраните ключ без BOM");

@@ -10,6 +10,8 @@
 
 #include "toolkit/core/FilePath.h"
 
+#include "app/ContentFolders.h"
+
 TForm1* Form1 = nullptr;
 std::string InstrPath;
 
@@ -69,7 +71,7 @@ TForm1::TForm1() : TForm(QStringLiteral("Инструктаж [Демо] - Пр�
 
 void TForm1::FormCreate()
 {
-    InstrPath = tk::ExtractFilePath(tk::ExeName()) + "res/INSTR.htm";
+    InstrPath = tk::ExtractFilePath(tk::ExeName()) + station::StudyPage;
     CppWebBrowser1->Navigate(QString::fromStdString(InstrPath));
     ProgressBar1->SetPosition(600);
 }

@@ -122,7 +122,7 @@ void TTestForm::FormActivate()
     const testrun::LineSink trace = [this](const std::string& line) { Trace(line); };
     testrun::Reset(TestRun);
     ProgressBar1->SetPosition(0);
-    StaticText2->SetCaption(QStringLiteral("5"));
+    StaticText2->SetCaption(QString::fromStdString(tk::IntToStr(testrun::QuestionsPerRun)));
     Memo1->Clear();
 
     bool counted = false;
@@ -149,7 +149,7 @@ void TTestForm::FormActivate()
 
 void TTestForm::Button2Click()
 {
-    if (TestRun.QQ >= 5) {
+    if (TestRun.QQ >= testrun::QuestionsPerRun) {
         tk::ShowMessage(QStringLiteral("Ошибка: QQ > 5"));
         return;
     }
@@ -186,9 +186,9 @@ void TTestForm::ApplyVerdict()
 {
     switch (TestRun.Verdict) {
     case testrun::VerdictNext:
-        if (TestRun.QQ < 4)
+        if (TestRun.QQ < testrun::QuestionsPerRun - 1)
             ++TestRun.QQ;
-        if (TestRun.QQ <= 4) {
+        if (TestRun.QQ <= testrun::QuestionsPerRun - 1) {
             ProgressBar1->SetPosition(ProgressBar1->Position() + 10);
             StaticText2->SetCaption(QString::fromStdString(
                 tk::IntToStr(tk::StrToInt(StaticText2->Caption().toStdString()) - 1)));

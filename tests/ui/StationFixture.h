@@ -5,6 +5,8 @@
 #include "RecordingView.h"
 #include "ScriptedDialogs.h"
 
+#include "app/ContentFolders.h"
+#include "app/WindowSet.h"
 #include "ui/Indoor.h"
 #include "ui/Main.h"
 #include "ui/Testview.h"
@@ -27,10 +29,7 @@ public:
         QDir::setCurrent(dir.path());
         tk::SetExeNameOverride((base + QStringLiteral("briefing-station")).toStdString());
         app = std::make_unique<tk::TApplication>();
-        app->Title = QStringLiteral("Инструктаж [Демо-версия]");
-        app->CreateForm(Form2);
-        app->CreateForm(Form1);
-        app->CreateForm(TestForm);
+        station::CreateWindowSet(*app);
     }
     ~StationFixture()
     {
@@ -45,13 +44,13 @@ public:
     // TEST1..TESTn.htm and a key with one line per answer (CR LF ends).
     void WriteBank(int pages, const std::vector<int>& answers)
     {
-        QDir(dir.path()).mkpath(QStringLiteral("TESTS"));
+        QDir(dir.path()).mkpath(QString::fromUtf8(station::BankFolder));
         for (int n = 1; n <= pages; ++n)
-            WriteFile(QStringLiteral("TESTS/TEST%1.htm").arg(n), "<html><body>question</body></html>");
+            WriteFile(QString::fromStdString(station::PageFile(n)), "<html><body>question</body></html>");
         QByteArray key;
         for (int a : answers)
             key += QByteArray::number(a) + "\r\n";
-        WriteFile(QStringLiteral("TESTS/ANS.a"), key);
+        WriteFile(QString::fromUtf8(station::KeyFile), key);
     }
     void WriteFile(const QString& relative, const QByteArray& data)
     {
