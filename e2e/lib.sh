@@ -652,3 +652,48 @@ to_test() {
     # Both lie at the same place: the test window is seen once the study window has gone.
     wait_unmapped "$STUDY" || die "the study window stays on screen over the test window"
 }
+
+# ---------------------------------------------------------------- writes
+
+# The calls that can change a file, and the strace words that trace them, one
+# file per process: "${WRITE_TRACE[@]}" DIR/t program...
+WRITE_CALLS=open,openat,openat2,creat,truncate,ftruncate,write,pwrite64,writev,pwritev,pwritev2
+WRITE_CALLS+=,mkdir,mkdirat,rmdir,unlink,unlinkat,rename,renameat,renameat2,link,linkat,symlink,symlinkat
+WRITE_TRACE=(strace -f -ff -qq -y -s 200 -e trace="$WRITE_CALLS" -o)
+
+# offenders DIR [LOG]: the writes that reached a file in the traces DIR/t.*,
+# as "count call path": successful calls on paths outside /dev and /proc.
+# LOG, where the road sent the standard streams, is not counted as a file.
+# strace -y gives every descriptor with its path, so each call names its files.
+offenders() {
+    cat "$1"/t.* | awk -v stdlog="${2:-}" '
+        / = -1 / { next }                                 # failed calls change nothing
+        function real(p) { return p ~ /^\// && p !~ /^\/(dev|proc)\// && p !~ /^\/memfd:/ && p != stdlog }
+        function resolve(dir, p) { return p ~ /^\// ? p : dir "/" p }
+        {
+            call = $0; sub(/\(.*/, "", call)
+            if (call ~ /^(open|openat|openat2|creat)$/) {
+                if (call != "creat" && $0 !~ /O_WRONLY|O_RDWR|O_CREAT|O_TRUNC|O_APPEND/) next
+                if (match($0, /= [0-9]+<[^>]*>$/)) {
+                    p = substr($0, RSTART, RLENGTH); sub(/^= [0-9]+</, "", p); sub(/>$/, "", p)
+                    if (real(p)) print call, p
+                }
+            } else if (call ~ /^(ftruncate|write|pwrite64|writev|pwritev|pwritev2)$/) {
+                if (match($0, /^[a-z0-9]+\([0-9]+<[^>]*>/)) {
+                    p = substr($0, RSTART, RLENGTH); sub(/^[^<]*</, "", p); sub(/>$/, "", p)
+                    if (real(p)) print call, p
+                }
+            } else {
+                # Path calls: each "dirfd<dir>, \"name\"" or plain "\"name\"" argument.
+                rest = $0; dir = ""
+                while (match(rest, /(AT_FDCWD|[0-9]+)<[^>]*>, "[^"]*"|"[^"]*"/)) {
+                    arg = substr(rest, RSTART, RLENGTH); rest = substr(rest, RSTART + RLENGTH)
+                    if (arg ~ /^"/) { dir = "" } else { dir = arg; sub(/^[^<]*</, "", dir); sub(/>.*/, "", dir) }
+                    name = arg; sub(/^[^"]*"/, "", name); sub(/"$/, "", name)
+                    p = dir == "" ? name : resolve(dir, name)
+                    if (real(p) || p !~ /^\//) print call, p
+                }
+            }
+        }' | sort | uniq -c | sort -rn
+}
+
