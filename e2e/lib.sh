@@ -116,6 +116,7 @@ cleanup() {
         stop_pid "$STATION_PID"
         kill -KILL -- "-$STATION_PID" 2>/dev/null
     fi
+    drop_session
     stop_pid "$BOX_PID"
     stop_pid "$SPY_PID"
     stop_pid "$WM_PID"
@@ -532,6 +533,7 @@ box_spec() {
         nochoice) echo message; echo "$APP_TITLE"; echo "Нужно выбрать ответ!" ;;
         notests)  echo message; echo "$APP_TITLE"
                   echo "Не могу найти тесты! Проверьте наличие папки TESTS в таталоге программы" ;;
+        kiosk)    echo message; echo "$APP_TITLE"; echo "$KIOSK_NOTICE" ;;
         *)        return 1 ;;
     esac
 }
@@ -697,3 +699,113 @@ offenders() {
         }' | sort | uniq -c | sort -rn
 }
 
+# ---------------------------------------------------------------- kiosk session
+
+KIOSK_SESSION=briefing-kiosk   # the name display managers know the session by
+KIOSK_NOTICE="Программа инструктажа не запускается. Сообщите администратору. Новая попытка через 30 секунд."
+SESSION_PID=""
+
+# install_root BUILD_DIR: the build installed into $WORK/root ($ROOT) as the
+# package lays it out; STATION is the installed station folder.
+install_root() {
+    ROOT=$WORK/root
+    cmake --install "$1" --prefix "$ROOT" >"$WORK/install.log" 2>&1 || die "install failed: $(tail -n 5 "$WORK/install.log")"
+    STATION=$ROOT/opt/briefing-station
+    STATION_DIR=$(cd "$STATION" && pwd -P)
+}
+
+# own_content: the installed demo content gives way to the road's own (study_page, bank).
+own_content() {
+    rm -rf "${STATION:?}/res" "$STATION/TESTS"
+    mkdir -p "$STATION/res" "$STATION/TESTS"
+}
+
+# start_session [VAR=VALUE...] [WRAPPER...]: the kiosk session, started as a
+# display manager starts it: the Exec line of its entry run by a shell, in a
+# session of its own, with a session's environment and nothing else. Its
+# output goes to $SESSION_LOG, the road's ~/.xsession-errors. The installed
+# bin folder stands first on the PATH, in the place of /usr/bin.
+start_session() {
+    local exec
+    exec=$(sed -n 's/^Exec=//p' "$ROOT/usr/share/xsessions/$KIOSK_SESSION.desktop")
+    [ -n "$exec" ] || die "the session entry has no Exec line"
+    SESSION_LOG=$WORK/session.log
+    mkdir -p "$WORK/home" "$WORK/run"
+    chmod 700 "$WORK/home" "$WORK/run"
+    watch_clients
+    setsid env -i DISPLAY="$DISPLAY" HOME="$WORK/home" USER="$(id -un)" LOGNAME="$(id -un)" SHELL=/bin/bash \
+        PATH="$ROOT/usr/bin:/usr/local/bin:/usr/bin:/bin" LANG=C.UTF-8 \
+        XDG_SESSION_TYPE=x11 XDG_SESSION_CLASS=user XDG_SEAT=seat0 XDG_RUNTIME_DIR="$WORK/run" \
+        XDG_SESSION_DESKTOP="$KIOSK_SESSION" DESKTOP_SESSION="$KIOSK_SESSION" \
+        "$@" /bin/sh -c "exec $exec" </dev/null >"$SESSION_LOG" 2>&1 &
+    SESSION_PID=$!
+    step "kiosk session started: $exec"
+}
+
+# The session's own script, as the display manager sees it.
+session_script() { pgrep -s "$SESSION_PID" -x "$KIOSK_SESSION" | head -n 1; }
+session_over() { ! pgrep -s "$SESSION_PID" >/dev/null; }
+
+# end_session: logs out as a display manager does, with TERM to the session,
+# and waits for every process of the session to end.
+end_session() {
+    local script
+    script=$(session_script)
+    [ -n "$script" ] && kill -TERM "$script" 2>/dev/null
+    wait_until "$E2E_TIMEOUT" session_over
+}
+
+# drop_session: for the clean-up: ends the session, then kills whatever is
+# left of it and of the stations it started.
+drop_session() {
+    local pid
+    [ -n "$SESSION_PID" ] || return 0
+    end_session || kill -KILL -- "-$SESSION_PID" 2>/dev/null
+    for pid in $(station_pids); do kill -KILL -- "-$pid" 2>/dev/null; done
+    wait "$SESSION_PID" 2>/dev/null
+    SESSION_PID=""
+}
+
+# station_pids: the processes running the installed station program.
+station_pids() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/exe" 2>/dev/null)" = "${STATION_DIR:-}/briefing-station" ] && echo "${p#/proc/}"
+    done
+    return 0
+}
+
+# window_pid ID: the process that owns the window, by _NET_WM_PID.
+window_pid() { xprop -id "$1" _NET_WM_PID | awk '{ print $3 }'; }
+
+# next_entry PID [TIMEOUT]: the entry window of a station other than the
+# process PID, once it is on screen. (A new window may get the id of one that
+# has gone, so the owner tells them apart.)
+next_entry() {
+    local id pid deadline=$((SECONDS + ${2:-$E2E_TIMEOUT}))
+    while ((SECONDS < deadline)); do
+        id=$(window_id "$TITLE_ENTRY")
+        pid=""
+        [ -z "$id" ] || pid=$(window_pid "$id" 2>/dev/null || true)
+        if [ -n "$pid" ] && [ "$pid" != "$1" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+
+# group_gone PGID: no process is left in the process group.
+group_gone() { ! pgrep -g "$1" >/dev/null; }
+
+# viewable_toplevels: the children of the root window now on screen; the
+# window manager's menus and pop-ups are among them, as are the clients' frames.
+viewable_toplevels() {
+    xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }' | while read -r id; do
+        mapped "$id" && echo "$id"
+    done
+    return 0
+}
+
+screen_saver_off() { xset q | grep -Eq '^ +timeout: +0 '; }
