@@ -148,4 +148,35 @@ std::optional<SeenWindow> WindowWatch::WaitViewable(const std::string& title, Cl
     }
 }
 
+std::optional<int> WindowWatch::Pid(unsigned long window) const
+{
+    std::optional<int> pid;
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    const Atom netWmPid = XInternAtom(display_, "_NET_WM_PID", False);
+    if (XGetWindowProperty(display_, window, netWmPid, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
+                           &data) == Success &&
+        data) {
+        if (type == XA_CARDINAL && format == 32 && items == 1)
+            pid = static_cast<int>(*reinterpret_cast<const unsigned long*>(data));
+        XFree(data);
+    }
+    return pid;
+}
+
+void WindowWatch::RequestClose(unsigned long window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display_, "_NET_CLOSE_WINDOW", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = CurrentTime;
+    event.xclient.data.l[1] = 2; // source: a pager or similar, acting for the person
+    XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display_);
+}
+
 } // namespace bench

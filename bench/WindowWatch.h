@@ -39,6 +39,11 @@ public:
                                            const std::function<void()>& every = {},
                                            Clock::duration period = std::chrono::milliseconds(100));
 
+    // The process that owns the window, as it states in _NET_WM_PID.
+    std::optional<int> Pid(unsigned long window) const;
+    // Asks the window manager to close the window, as its close button does.
+    void RequestClose(unsigned long window);
+
 private:
     void Track(unsigned long window);
     std::string Title(unsigned long window) const;
