@@ -7,20 +7,9 @@
 # notice itself cannot be shown the session still waits out the pause.
 #   kiosk-backoff.sh <briefing-station> <e2e-boxshow> <build folder>
 source "$(dirname "$0")/lib.sh"
-for tool in cmake xset pgrep; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" >&2; exit 77; }
-done
-BUILD=$(realpath "${3:?the build folder}")
 PAUSE=30   # the session's pause after failed starts, as its notice says
 
-start_x 96
-references kiosk
-stop_pid "$WM_PID"
-WM_PID=""
-install_root "$BUILD"
-own_content
-study_page
-bank 5 2
+kiosk_road "${3:?the build folder}" kiosk
 cp "$STATION/briefing-station" "$WORK/program"
 NOTICE_PROGRAM=$STATION/kiosk/briefing-kiosk-notice
 cp "$NOTICE_PROGRAM" "$WORK/notice"

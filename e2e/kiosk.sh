@@ -8,21 +8,9 @@
 # over the cycle, not even the session's log.
 #   kiosk.sh <briefing-station> <e2e-boxshow> <build folder>
 source "$(dirname "$0")/lib.sh"
-for tool in cmake xset pgrep; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" >&2; exit 77; }
-done
-BUILD=$(realpath "${3:?the build folder}")
 E2E_TIMEOUT=60   # everything runs under strace
 
-start_x 96
-references go finished
-# The session brings its own window manager.
-stop_pid "$WM_PID"
-WM_PID=""
-install_root "$BUILD"
-own_content
-study_page
-bank 5 2
+kiosk_road "${3:?the build folder}" go finished
 mkdir "$WORK/trace"
 start_session "${WRITE_TRACE[@]}" "$WORK/trace/t"
 
@@ -58,12 +46,7 @@ to_study
 expect "the study page is shown" wait_until 60 study_page_shown
 to_test
 require "the first question is shown" wait_until 60 new_stamp none
-choose 2
-for q in 1 2 3 4; do
-    page=$(stamp)
-    click "$TEST" "$TEST_ANSWER"
-    require "answer $q moves on" wait_new_stamp "$page"
-done
+right_answers 4
 click "$TEST" "$TEST_ANSWER"
 require "the fifth right answer shows the green panel" verdict "$GREEN"
 close_by_wm "$STUDY" button

@@ -648,6 +648,17 @@ hand_over() {
     TEST=$(stable_window "$TITLE_TEST") || die "the test window does not stay on screen"
 }
 
+# right_answers N: the next N questions answered 2, each moving on to a new page.
+right_answers() {
+    local q page
+    choose 2
+    for q in $(seq "$1"); do
+        page=$(stamp)
+        click "$TEST" "$TEST_ANSWER"
+        require "right answer $q moves on" wait_new_stamp "$page"
+    done
+}
+
 # to_test: from the study window to the test window, seen on screen.
 to_test() {
     hand_over
@@ -704,6 +715,26 @@ offenders() {
 KIOSK_SESSION=briefing-kiosk   # the name display managers know the session by
 KIOSK_NOTICE="Программа инструктажа не запускается. Сообщите администратору. Новая попытка через 30 секунд."
 SESSION_PID=""
+
+# kiosk_road BUILD_DIR BOX...: the start of a road of the kiosk session: the
+# reference boxes taken, then the X server left without a window manager (the
+# session brings its own), and the build installed with the road's content,
+# a study page and five pages all answered 2.
+kiosk_road() {
+    local tool build=$1
+    shift
+    for tool in cmake xset pgrep; do
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" >&2; exit 77; }
+    done
+    start_x 96
+    references "$@"
+    stop_pid "$WM_PID"
+    WM_PID=""
+    install_root "$build"
+    own_content
+    study_page
+    bank 5 2
+}
 
 # install_root BUILD_DIR: the build installed into $WORK/root ($ROOT) as the
 # package lays it out; STATION is the installed station folder.
