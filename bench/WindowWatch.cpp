@@ -20,6 +20,9 @@ int IgnoreErrors(Display*, XErrorEvent*)
     return 0;
 }
 
+// How long a quiet wait lasts before the candidates are looked at again.
+constexpr auto Recheck = std::chrono::milliseconds(50);
+
 } // namespace
 
 WindowWatch::WindowWatch()
@@ -141,10 +144,15 @@ std::optional<SeenWindow> WindowWatch::WaitViewable(const std::string& title, Cl
             nextTick = std::max(nextTick + period, Clock::now());
             continue;
         }
-        const Clock::time_point wake = every ? std::min(deadline, nextTick) : deadline;
+        const Clock::time_point wake = std::min(every ? std::min(deadline, nextTick) : deadline, now + Recheck);
         const auto ms = std::chrono::ceil<std::chrono::milliseconds>(wake - now).count();
         pollfd fd{ConnectionNumber(display_), POLLIN, 0};
-        poll(&fd, 1, static_cast<int>(std::max<long long>(ms, 0)));
+        if (poll(&fd, 1, static_cast<int>(std::max<long long>(ms, 0))) == 0 && Clock::now() >= now + Recheck) {
+            // A window that mapped before our selection on it reached the server
+            // sends us nothing more: look again now and then.
+            changed = true;
+            readAt = Clock::now();
+        }
     }
 }
 

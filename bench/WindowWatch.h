@@ -2,7 +2,8 @@
 // Watches the X server for a top-level window with a given title becoming
 // viewable: mapped, and, under a window manager, inside a mapped frame. The
 // watch reacts to the server's own notifications, so its resolution is the
-// delivery of one event to this process, well under a millisecond.
+// delivery of one event to this process, well under a millisecond; a window
+// whose notifications were lost to a race is still found within 50 ms.
 #include <chrono>
 #include <functional>
 #include <optional>
