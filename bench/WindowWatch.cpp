@@ -20,6 +20,9 @@ int IgnoreErrors(Display*, XErrorEvent*)
     return 0;
 }
 
+// How long a quiet wait lasts before the candidates are looked at again.
+constexpr auto Recheck = std::chrono::milliseconds(50);
+
 } // namespace
 
 WindowWatch::WindowWatch()
@@ -141,11 +144,47 @@ std::optional<SeenWindow> WindowWatch::WaitViewable(const std::string& title, Cl
             nextTick = std::max(nextTick + period, Clock::now());
             continue;
         }
-        const Clock::time_point wake = every ? std::min(deadline, nextTick) : deadline;
+        const Clock::time_point wake = std::min(every ? std::min(deadline, nextTick) : deadline, now + Recheck);
         const auto ms = std::chrono::ceil<std::chrono::milliseconds>(wake - now).count();
         pollfd fd{ConnectionNumber(display_), POLLIN, 0};
-        poll(&fd, 1, static_cast<int>(std::max<long long>(ms, 0)));
+        if (poll(&fd, 1, static_cast<int>(std::max<long long>(ms, 0))) == 0 && Clock::now() >= now + Recheck) {
+            // A window that mapped before our selection on it reached the server
+            // sends us nothing more: look again now and then.
+            changed = true;
+            readAt = Clock::now();
+        }
     }
+}
+
+std::optional<int> WindowWatch::Pid(unsigned long window) const
+{
+    std::optional<int> pid;
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    const Atom netWmPid = XInternAtom(display_, "_NET_WM_PID", False);
+    if (XGetWindowProperty(display_, window, netWmPid, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after,
+                           &data) == Success &&
+        data) {
+        if (type == XA_CARDINAL && format == 32 && items == 1)
+            pid = static_cast<int>(*reinterpret_cast<const unsigned long*>(data));
+        XFree(data);
+    }
+    return pid;
+}
+
+void WindowWatch::RequestClose(unsigned long window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display_, "_NET_CLOSE_WINDOW", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = CurrentTime;
+    event.xclient.data.l[1] = 2; // source: a pager or similar, acting for the person
+    XSendEvent(display_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display_);
 }
 
 } // namespace bench

@@ -3,7 +3,10 @@
 //     start of the process to its first window on screen, both programs in turn;
 //   bench_launch session <station-exe> <settle-seconds> <cpu-seconds>
 //     the station through start-up into the study window: peak memory of its
-//     process tree, then the processor time the tree uses while the clock counts down.
+//     process tree, then the processor time the tree uses while the clock counts down;
+//   bench_launch kiosk <cycles> <session-script> <station-launcher> <station-exe>
+//     the kiosk session on a private X server: from the station's end to the
+//     next entry window on screen, next to a plain start of the station.
 // Prints Markdown table rows on stdout; everything else goes to stderr.
 #include "ProcessTree.h"
 #include "Report.h"
@@ -23,7 +26,9 @@
 #include <thread>
 #include <vector>
 
+#include <poll.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,14 +48,17 @@ double Millis(Clock::duration d)
 }
 
 // Runs the program from its own folder, as the station is run; its output
-// goes to stderr so that stdout carries only table rows.
-pid_t Spawn(std::vector<std::string> command)
+// goes to stderr so that stdout carries only table rows. With ownGroup it
+// leads a process group of its own, which EndGroup ends as a whole.
+pid_t Spawn(std::vector<std::string> command, bool ownGroup = false)
 {
     command.front() = std::filesystem::absolute(command.front()).string();
     const pid_t pid = fork();
     if (pid < 0)
         throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
     if (pid == 0) {
+        if (ownGroup)
+            setpgid(0, 0);
         const std::filesystem::path exe(command.front());
         if (exe.has_parent_path() && chdir(exe.parent_path().c_str()) != 0)
             _exit(126);
@@ -119,14 +127,40 @@ void EndTree(pid_t root)
         std::fprintf(stderr, "bench_launch: some processes did not end\n");
 }
 
+// Ends a process group: TERM, then KILL to whatever is left after five seconds.
+void EndGroup(pid_t group)
+{
+    const auto gone = [group](Clock::duration within) {
+        for (const Clock::time_point until = Clock::now() + within;; std::this_thread::sleep_for(20ms)) {
+            ReapChildren();
+            if (kill(-group, 0) != 0)
+                return true;
+            if (Clock::now() >= until)
+                return false;
+        }
+    };
+    kill(-group, SIGTERM);
+    if (gone(5s))
+        return;
+    kill(-group, SIGKILL);
+    if (!gone(5s))
+        std::fprintf(stderr, "bench_launch: process group %d did not end\n", group);
+}
+
 // One start: fork to the window titled `title` being viewable, in milliseconds.
-double StartToWindow(bench::WindowWatch& watch, const std::string& exe, const std::string& title)
+// With ownGroup the program and its helpers are a group of their own, ended
+// alone; otherwise every process below this one is ended with it.
+double StartToWindow(bench::WindowWatch& watch, const std::string& exe, const std::string& title,
+                     bool ownGroup = false)
 {
     watch.Forget();
     const Clock::time_point start = Clock::now();
-    const pid_t pid = Spawn({exe});
+    const pid_t pid = Spawn({exe}, ownGroup);
     const auto seen = watch.WaitViewable(title, 60s);
-    EndTree(pid);
+    if (ownGroup)
+        EndGroup(pid);
+    else
+        EndTree(pid);
     if (!seen)
         throw std::runtime_error("no window \"" + title + "\" within 60 s from " + exe);
     std::this_thread::sleep_for(200ms); // lets the window manager finish with the last window
@@ -271,10 +305,213 @@ int Session(const std::string& stationExe, int settleSeconds, int cpuSeconds)
     return 0;
 }
 
+// ---------------------------------------------------------------- the kiosk session
+
+// The session takes a run shorter than five seconds for a failed start; each
+// measured station runs longer than that.
+constexpr auto KioskShortestRun = 6s;
+// By then a station has loaded its study page and idles.
+constexpr auto StationSettled = 3s;
+
+// Process groups that must end when the measurement does, last started first.
+class Groups {
+public:
+    ~Groups()
+    {
+        for (auto it = groups_.rbegin(); it != groups_.rend(); ++it)
+            EndGroup(*it);
+    }
+    void Add(pid_t group) { groups_.push_back(group); }
+    void EndNow(pid_t group)
+    {
+        EndGroup(group);
+        std::erase(groups_, group);
+    }
+
+private:
+    std::vector<pid_t> groups_;
+};
+
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        char name[] = "/tmp/bench-kiosk.XXXXXX";
+        if (!mkdtemp(name))
+            throw std::runtime_error(std::string("mkdtemp: ") + std::strerror(errno));
+        path_ = name;
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored); // symbolic links are removed, not followed
+    }
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// A private X server: the kiosk session brings its own window manager, so it
+// cannot share a display that has one. Returns the display's name.
+std::string StartPrivateDisplay(Groups& groups)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
+    groups.Add(Spawn({"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-dpi",
+                      "96", "-nolisten", "tcp", "-noreset"},
+                     true));
+    close(fds[1]);
+    std::string number;
+    pollfd in{fds[0], POLLIN, 0};
+    char c = 0;
+    while (poll(&in, 1, 10000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(fds[0]);
+    if (number.empty())
+        throw std::runtime_error("Xvfb did not start");
+    return ":" + number;
+}
+
+// The package's layout in a scratch folder, made of this build's pieces: the
+// session script and the station's launcher in the launchers' folder, the
+// station folder where they look for it. Returns the session script.
+std::filesystem::path KioskRoot(const std::filesystem::path& root, const std::filesystem::path& session,
+                                const std::filesystem::path& launcher, const std::filesystem::path& stationExe)
+{
+    namespace fs = std::filesystem;
+    const fs::path bin = root / BENCH_LAUNCHER_DIR;
+    fs::create_directories(bin);
+    for (const fs::path& script : {session, launcher}) {
+        // Configured into the build tree as plain files: made executable as installed.
+        fs::copy_file(script, bin / script.filename());
+        fs::permissions(bin / script.filename(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                                     fs::perms::others_read | fs::perms::others_exec);
+    }
+    const fs::path folder = root / BENCH_STATION_DIR;
+    fs::create_directories(folder.parent_path());
+    fs::create_directory_symlink(fs::absolute(stationExe).parent_path(), folder);
+    return bin / session.filename();
+}
+
+// What a display manager gives a session: its display, a home and a runtime
+// folder of its own (both private, as Debian makes them), the session's names.
+void SessionEnvironment(const std::filesystem::path& scratch, const std::string& display, const std::string& name)
+{
+    namespace fs = std::filesystem;
+    for (const char* folder : {"home", "run"}) {
+        fs::create_directory(scratch / folder);
+        fs::permissions(scratch / folder, fs::perms::owner_all, fs::perm_options::replace);
+    }
+    setenv("DISPLAY", display.c_str(), 1);
+    setenv("HOME", (scratch / "home").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (scratch / "run").c_str(), 1);
+    setenv("XDG_SESSION_TYPE", "x11", 1);
+    setenv("XDG_SESSION_CLASS", "user", 1);
+    setenv("XDG_SESSION_DESKTOP", name.c_str(), 1);
+    setenv("DESKTOP_SESSION", name.c_str(), 1);
+}
+
+// Closes the entry window through the window manager and waits for the
+// station's process to end: the moment the close was asked for, and the end.
+std::pair<Clock::time_point, Clock::time_point> CloseStation(bench::WindowWatch& watch, unsigned long entry)
+{
+    const std::optional<int> pid = watch.Pid(entry);
+    if (!pid)
+        throw std::runtime_error("the entry window names no process (_NET_WM_PID)");
+    // By system call: Debian 12's <sys/pidfd.h> lacks the C linkage a C++ caller needs.
+    const int exitFd = static_cast<int>(syscall(SYS_pidfd_open, *pid, 0));
+    if (exitFd < 0)
+        throw std::runtime_error(std::string("pidfd_open: ") + std::strerror(errno));
+    const Clock::time_point asked = Clock::now();
+    watch.RequestClose(entry);
+    pollfd ended{exitFd, POLLIN, 0};
+    const int ready = poll(&ended, 1, 30000);
+    const Clock::time_point at = Clock::now();
+    close(exitFd);
+    if (ready != 1)
+        throw std::runtime_error("the station did not end within 30 s of the close request");
+    return {asked, at};
+}
+
+int Kiosk(int cycles, const std::string& sessionScript, const std::string& launcher, const std::string& stationExe)
+{
+    ScratchFolder scratch;
+    Groups groups;
+    const std::string display = StartPrivateDisplay(groups);
+    const std::filesystem::path session = KioskRoot(scratch.Path() / "root", sessionScript, launcher, stationExe);
+    SessionEnvironment(scratch.Path(), display, session.filename().string());
+    bench::WindowWatch watch;
+    watch.Forget();
+    const pid_t sessionPid = Spawn({session.string()}, true);
+    groups.Add(sessionPid);
+    std::optional<bench::SeenWindow> entry = watch.WaitViewable(EntryTitle, 60s);
+    if (!entry)
+        throw std::runtime_error("the kiosk session showed no entry window within 60 s");
+    Clock::time_point stationStarted = Clock::now();
+
+    std::vector<double> restart, closing, plain;
+    for (int cycle = 0; cycle <= cycles; ++cycle) { // the first is a warm-up, not counted
+        // A second station, started directly, while the session's own idles at its entry window.
+        std::this_thread::sleep_until(stationStarted + StationSettled);
+        const double plainMs = StartToWindow(watch, stationExe, EntryTitle, true);
+        std::this_thread::sleep_until(stationStarted + KioskShortestRun);
+        watch.Forget();
+        const auto [asked, ended] = CloseStation(watch, entry->id);
+        stationStarted = ended;
+        entry = watch.WaitViewable(EntryTitle, 60s);
+        if (!entry)
+            throw std::runtime_error("no entry window within 60 s of the station's end");
+        if (cycle == 0)
+            continue;
+        restart.push_back(Millis(entry->at - ended));
+        closing.push_back(Millis(ended - asked));
+        plain.push_back(plainMs);
+        std::fprintf(stderr, "cycle %d: close to end %.1f ms, end to entry %.1f ms; plain start %.1f ms\n", cycle,
+                     closing.back(), restart.back(), plain.back());
+    }
+    // Logging out ends the session's station with it; then only its end is awaited.
+    const std::optional<int> last = watch.Pid(entry->id);
+    groups.EndNow(sessionPid);
+    if (last)
+        EndGroup(*last);
+
+    using bench::Fixed;
+    const auto spread = [](const std::vector<double>& v) {
+        return "; min " + Fixed(bench::Min(v), 1) + ", max " + Fixed(bench::Max(v), 1) + " ms";
+    };
+    const std::string where = "the kiosk session (session script, openbox with the kiosk configuration) on a "
+                              "private Xvfb 1280x1024x24 at 96 dpi, started with a display manager's environment; ";
+    const std::string cyclesText = std::to_string(cycles) + " cycles (one warm-up not counted)";
+    bench::PrintRow("Kiosk: the station's end to the next entry window on screen", Fixed(bench::Median(restart), 1),
+                    "ms",
+                    "median of " + cyclesText + " in " + where +
+                        "entry window closed through the window manager (_NET_CLOSE_WINDOW); clock from the "
+                        "station process's end (its pidfd readable) to the X event after which the next entry "
+                        "window is viewable" +
+                        spread(restart));
+    bench::PrintRow("Kiosk: plain start of the station to its entry window, same run", Fixed(bench::Median(plain), 1),
+                    "ms",
+                    "median of " + std::to_string(cycles) +
+                        " starts, one before each cycle: fork of the program in its folder to its entry window "
+                        "viewable, same display and window manager, while the session's own station idles at its "
+                        "entry window (started 3 s before)" +
+                        spread(plain));
+    bench::PrintRow("Kiosk: station's end to next entry / plain start", Fixed(
+                        bench::Median(restart) / bench::Median(plain), 2),
+                    "×", "ratio of the two medians above");
+    bench::PrintRow("Kiosk: close request to the station's end", Fixed(bench::Median(closing), 1), "ms",
+                    "median over the same cycles: from sending _NET_CLOSE_WINDOW to the station process's end" +
+                        spread(closing));
+    return 0;
+}
+
 int Usage()
 {
     std::fprintf(stderr, "usage: bench_launch startup <runs> <bare-window-exe> <station-exe>\n"
-                         "       bench_launch session <station-exe> <settle-seconds> <cpu-seconds>\n");
+                         "       bench_launch session <station-exe> <settle-seconds> <cpu-seconds>\n"
+                         "       bench_launch kiosk <cycles> <session-script> <station-launcher> <station-exe>\n");
     return 2;
 }
 
@@ -290,6 +527,8 @@ int main(int argc, char** argv)
             return Startup(std::stoi(args[1]), args[2], args[3]);
         if (args.size() == 4 && args[0] == "session")
             return Session(args[1], std::stoi(args[2]), std::stoi(args[3]));
+        if (args.size() == 5 && args[0] == "kiosk")
+            return Kiosk(std::stoi(args[1]), args[2], args[3], args[4]);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench_launch: %s\n", error.what());
         return 1;

@@ -116,6 +116,7 @@ cleanup() {
         stop_pid "$STATION_PID"
         kill -KILL -- "-$STATION_PID" 2>/dev/null
     fi
+    drop_session
     stop_pid "$BOX_PID"
     stop_pid "$SPY_PID"
     stop_pid "$WM_PID"
@@ -532,6 +533,7 @@ box_spec() {
         nochoice) echo message; echo "$APP_TITLE"; echo "Нужно выбрать ответ!" ;;
         notests)  echo message; echo "$APP_TITLE"
                   echo "Не могу найти тесты! Проверьте наличие папки TESTS в таталоге программы" ;;
+        kiosk)    echo message; echo "$APP_TITLE"; echo "$KIOSK_NOTICE" ;;
         *)        return 1 ;;
     esac
 }
@@ -646,9 +648,195 @@ hand_over() {
     TEST=$(stable_window "$TITLE_TEST") || die "the test window does not stay on screen"
 }
 
+# right_answers N: the next N questions answered 2, each moving on to a new page.
+right_answers() {
+    local q page
+    choose 2
+    for q in $(seq "$1"); do
+        page=$(stamp)
+        click "$TEST" "$TEST_ANSWER"
+        require "right answer $q moves on" wait_new_stamp "$page"
+    done
+}
+
 # to_test: from the study window to the test window, seen on screen.
 to_test() {
     hand_over
     # Both lie at the same place: the test window is seen once the study window has gone.
     wait_unmapped "$STUDY" || die "the study window stays on screen over the test window"
 }
+
+# ---------------------------------------------------------------- writes
+
+# The calls that can change a file, and the strace words that trace them, one
+# file per process: "${WRITE_TRACE[@]}" DIR/t program...
+WRITE_CALLS=open,openat,openat2,creat,truncate,ftruncate,write,pwrite64,writev,pwritev,pwritev2
+WRITE_CALLS+=,mkdir,mkdirat,rmdir,unlink,unlinkat,rename,renameat,renameat2,link,linkat,symlink,symlinkat
+WRITE_TRACE=(strace -f -ff -qq -y -s 200 -e trace="$WRITE_CALLS" -o)
+
+# offenders DIR [LOG]: the writes that reached a file in the traces DIR/t.*,
+# as "count call path": successful calls on paths outside /dev and /proc.
+# LOG, where the road sent the standard streams, is not counted as a file.
+# strace -y gives every descriptor with its path, so each call names its files.
+offenders() {
+    cat "$1"/t.* | awk -v stdlog="${2:-}" '
+        / = -1 / { next }                                 # failed calls change nothing
+        function real(p) { return p ~ /^\// && p !~ /^\/(dev|proc)\// && p !~ /^\/memfd:/ && p != stdlog }
+        function resolve(dir, p) { return p ~ /^\// ? p : dir "/" p }
+        {
+            call = $0; sub(/\(.*/, "", call)
+            if (call ~ /^(open|openat|openat2|creat)$/) {
+                if (call != "creat" && $0 !~ /O_WRONLY|O_RDWR|O_CREAT|O_TRUNC|O_APPEND/) next
+                if (match($0, /= [0-9]+<[^>]*>$/)) {
+                    p = substr($0, RSTART, RLENGTH); sub(/^= [0-9]+</, "", p); sub(/>$/, "", p)
+                    if (real(p)) print call, p
+                }
+            } else if (call ~ /^(ftruncate|write|pwrite64|writev|pwritev|pwritev2)$/) {
+                if (match($0, /^[a-z0-9]+\([0-9]+<[^>]*>/)) {
+                    p = substr($0, RSTART, RLENGTH); sub(/^[^<]*</, "", p); sub(/>$/, "", p)
+                    if (real(p)) print call, p
+                }
+            } else {
+                # Path calls: each "dirfd<dir>, \"name\"" or plain "\"name\"" argument.
+                rest = $0; dir = ""
+                while (match(rest, /(AT_FDCWD|[0-9]+)<[^>]*>, "[^"]*"|"[^"]*"/)) {
+                    arg = substr(rest, RSTART, RLENGTH); rest = substr(rest, RSTART + RLENGTH)
+                    if (arg ~ /^"/) { dir = "" } else { dir = arg; sub(/^[^<]*</, "", dir); sub(/>.*/, "", dir) }
+                    name = arg; sub(/^[^"]*"/, "", name); sub(/"$/, "", name)
+                    p = dir == "" ? name : resolve(dir, name)
+                    if (real(p) || p !~ /^\//) print call, p
+                }
+            }
+        }' | sort | uniq -c | sort -rn
+}
+
+# ---------------------------------------------------------------- kiosk session
+
+KIOSK_SESSION=briefing-kiosk   # the name display managers know the session by
+KIOSK_NOTICE="Программа инструктажа не запускается. Сообщите администратору. Новая попытка через 30 секунд."
+SESSION_PID=""
+
+# kiosk_road BUILD_DIR BOX...: the start of a road of the kiosk session: the
+# reference boxes taken, then the X server left without a window manager (the
+# session brings its own), and the build installed with the road's content,
+# a study page and five pages all answered 2.
+kiosk_road() {
+    local tool build=$1
+    shift
+    for tool in cmake xset pgrep; do
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed" >&2; exit 77; }
+    done
+    start_x 96
+    references "$@"
+    stop_pid "$WM_PID"
+    WM_PID=""
+    install_root "$build"
+    own_content
+    study_page
+    bank 5 2
+}
+
+# install_root BUILD_DIR: the build installed into $WORK/root ($ROOT) as the
+# package lays it out; STATION is the installed station folder.
+install_root() {
+    ROOT=$WORK/root
+    cmake --install "$1" --prefix "$ROOT" >"$WORK/install.log" 2>&1 || die "install failed: $(tail -n 5 "$WORK/install.log")"
+    STATION=$ROOT/opt/briefing-station
+    STATION_DIR=$(cd "$STATION" && pwd -P)
+}
+
+# own_content: the installed demo content gives way to the road's own (study_page, bank).
+own_content() {
+    rm -rf "${STATION:?}/res" "$STATION/TESTS"
+    mkdir -p "$STATION/res" "$STATION/TESTS"
+}
+
+# start_session [VAR=VALUE...] [WRAPPER...]: the kiosk session, started as a
+# display manager starts it: the Exec line of its entry run by a shell, in a
+# session of its own, with a session's environment and nothing else. Its
+# output goes to $SESSION_LOG, the road's ~/.xsession-errors. The installed
+# bin folder stands first on the PATH, in the place of /usr/bin.
+start_session() {
+    local exec
+    exec=$(sed -n 's/^Exec=//p' "$ROOT/usr/share/xsessions/$KIOSK_SESSION.desktop")
+    [ -n "$exec" ] || die "the session entry has no Exec line"
+    SESSION_LOG=$WORK/session.log
+    mkdir -p "$WORK/home" "$WORK/run"
+    chmod 700 "$WORK/home" "$WORK/run"
+    watch_clients
+    setsid env -i DISPLAY="$DISPLAY" HOME="$WORK/home" USER="$(id -un)" LOGNAME="$(id -un)" SHELL=/bin/bash \
+        PATH="$ROOT/usr/bin:/usr/local/bin:/usr/bin:/bin" LANG=C.UTF-8 \
+        XDG_SESSION_TYPE=x11 XDG_SESSION_CLASS=user XDG_SEAT=seat0 XDG_RUNTIME_DIR="$WORK/run" \
+        XDG_SESSION_DESKTOP="$KIOSK_SESSION" DESKTOP_SESSION="$KIOSK_SESSION" \
+        "$@" /bin/sh -c "exec $exec" </dev/null >"$SESSION_LOG" 2>&1 &
+    SESSION_PID=$!
+    step "kiosk session started: $exec"
+}
+
+# The session's own script, as the display manager sees it.
+session_script() { pgrep -s "$SESSION_PID" -x "$KIOSK_SESSION" | head -n 1; }
+session_over() { ! pgrep -s "$SESSION_PID" >/dev/null; }
+
+# end_session: logs out as a display manager does, with TERM to the session,
+# and waits for every process of the session to end.
+end_session() {
+    local script
+    script=$(session_script)
+    [ -n "$script" ] && kill -TERM "$script" 2>/dev/null
+    wait_until "$E2E_TIMEOUT" session_over
+}
+
+# drop_session: for the clean-up: ends the session, then kills whatever is
+# left of it and of the stations it started.
+drop_session() {
+    local pid
+    [ -n "$SESSION_PID" ] || return 0
+    end_session || kill -KILL -- "-$SESSION_PID" 2>/dev/null
+    for pid in $(station_pids); do kill -KILL -- "-$pid" 2>/dev/null; done
+    wait "$SESSION_PID" 2>/dev/null
+    SESSION_PID=""
+}
+
+# station_pids: the processes running the installed station program.
+station_pids() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/exe" 2>/dev/null)" = "${STATION_DIR:-}/briefing-station" ] && echo "${p#/proc/}"
+    done
+    return 0
+}
+
+# window_pid ID: the process that owns the window, by _NET_WM_PID.
+window_pid() { xprop -id "$1" _NET_WM_PID | awk '{ print $3 }'; }
+
+# next_entry PID [TIMEOUT]: the entry window of a station other than the
+# process PID, once it is on screen. (A new window may get the id of one that
+# has gone, so the owner tells them apart.)
+next_entry() {
+    local id pid deadline=$((SECONDS + ${2:-$E2E_TIMEOUT}))
+    while ((SECONDS < deadline)); do
+        id=$(window_id "$TITLE_ENTRY")
+        pid=""
+        [ -z "$id" ] || pid=$(window_pid "$id" 2>/dev/null || true)
+        if [ -n "$pid" ] && [ "$pid" != "$1" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+
+# group_gone PGID: no process is left in the process group.
+group_gone() { ! pgrep -g "$1" >/dev/null; }
+
+# viewable_toplevels: the children of the root window now on screen; the
+# window manager's menus and pop-ups are among them, as are the clients' frames.
+viewable_toplevels() {
+    xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }' | while read -r id; do
+        mapped "$id" && echo "$id"
+    done
+    return 0
+}
+
+screen_saver_off() { xset q | grep -Eq '^ +timeout: +0 '; }

@@ -15,43 +15,6 @@ make_station
 study_page
 bank 5 2
 
-# Writes that reach a file: successful calls on paths outside /dev and /proc.
-# strace -y gives every descriptor with its path, so each call names its files.
-offenders() {
-    cat "$WORK"/trace/t.* | awk -v stdlog="$WORK/station.log" '
-        / = -1 / { next }                                 # failed calls change nothing
-        # The standard streams go to the log this road keeps: not files of the program.
-        function real(p) { return p ~ /^\// && p !~ /^\/(dev|proc)\// && p !~ /^\/memfd:/ && p != stdlog }
-        function resolve(dir, p) { return p ~ /^\// ? p : dir "/" p }
-        {
-            call = $0; sub(/\(.*/, "", call)
-            if (call ~ /^(open|openat|openat2|creat)$/) {
-                if (call != "creat" && $0 !~ /O_WRONLY|O_RDWR|O_CREAT|O_TRUNC|O_APPEND/) next
-                if (match($0, /= [0-9]+<[^>]*>$/)) {
-                    p = substr($0, RSTART, RLENGTH); sub(/^= [0-9]+</, "", p); sub(/>$/, "", p)
-                    if (real(p)) print call, p
-                }
-            } else if (call ~ /^(ftruncate|write|pwrite64|writev|pwritev|pwritev2)$/) {
-                if (match($0, /^[a-z0-9]+\([0-9]+<[^>]*>/)) {
-                    p = substr($0, RSTART, RLENGTH); sub(/^[^<]*</, "", p); sub(/>$/, "", p)
-                    if (real(p)) print call, p
-                }
-            } else {
-                # Path calls: each "dirfd<dir>, \"name\"" or plain "\"name\"" argument.
-                rest = $0; dir = ""
-                while (match(rest, /(AT_FDCWD|[0-9]+)<[^>]*>, "[^"]*"|"[^"]*"/)) {
-                    arg = substr(rest, RSTART, RLENGTH); rest = substr(rest, RSTART + RLENGTH)
-                    if (arg ~ /^"/) { dir = "" } else { dir = arg; sub(/^[^<]*</, "", dir); sub(/>.*/, "", dir) }
-                    name = arg; sub(/^[^"]*"/, "", name); sub(/"$/, "", name)
-                    p = dir == "" ? name : resolve(dir, name)
-                    if (real(p) || p !~ /^\//) print call, p
-                }
-            }
-        }' | sort | uniq -c | sort -rn
-}
-calls=open,openat,openat2,creat,truncate,ftruncate,write,pwrite64,writev,pwritev,pwritev2
-calls+=,mkdir,mkdirat,rmdir,unlink,unlinkat,rename,renameat,renameat2,link,linkat,symlink,symlinkat
-
 for mode in 700 755; do
     step "--- HOME with mode $mode"
     rm -rf "${WORK:?}/home" "$WORK/tmp" "$WORK/trace" "$WORK/run"
@@ -61,7 +24,7 @@ for mode in 700 755; do
     if [ "$mode" = 700 ]; then session=(-u XDG_RUNTIME_DIR); else session=(XDG_RUNTIME_DIR="$WORK/run"); fi
     start_station env -u XDG_CACHE_HOME -u XDG_CONFIG_HOME -u XDG_DATA_HOME "${session[@]}" \
         HOME="$WORK/home" TMPDIR="$WORK/tmp" \
-        strace -f -ff -qq -y -s 200 -e trace="$calls" -o "$WORK/trace/t"
+        "${WRITE_TRACE[@]}" "$WORK/trace/t"
     to_study
     expect "the study page is shown" wait_until 60 study_page_shown
     E2E_TIMEOUT=60 to_test
@@ -75,7 +38,8 @@ for mode in 700 755; do
     answer_box "Да"
     expect "the program ends with code 0" ends_with 0
 
-    offenders >"$WORK/offenders.txt"
+    # The standard streams go to the log this road keeps: not files of the program.
+    offenders "$WORK/trace" "$WORK/station.log" >"$WORK/offenders.txt"
     expect "nothing was written outside /dev and /proc" test ! -s "$WORK/offenders.txt"
     if [ -s "$WORK/offenders.txt" ]; then
         echo "calls that wrote (count, call, file):" >&2

@@ -41,12 +41,30 @@ for line in "Type=Application" "Exec=briefing-station" "Path=/opt/briefing-stati
   grep -qx "$line" "$entry" || fail "desktop entry lacks $line"
 done
 
+# The kiosk session: the entry display managers offer, whose command lies on
+# their PATH (or is a full path), openbox's configuration and the notice.
+session=$root/usr/share/xsessions/briefing-kiosk.desktop
+[ -f "$session" ] || fail "missing /usr/share/xsessions/briefing-kiosk.desktop"
+for key in Exec TryExec; do
+  command=$(sed -n "s/^$key=//p" "$session" 2>/dev/null | awk '{ print $1 }')
+  case $command in
+    "") fail "the session entry has no $key" ;;
+    /*) [ -x "$root$command" ] || fail "the session's $key does not resolve: $command" ;;
+    *) [ -x "$root/usr/bin/$command" ] || fail "the session's $key does not resolve on /usr/bin: $command" ;;
+  esac
+done
+[ -f "$folder/kiosk/openbox.xml" ] || fail "missing the kiosk's openbox configuration"
+[ -x "$folder/kiosk/briefing-kiosk-notice" ] || fail "missing or not executable: the kiosk's notice"
+
 # Control data.
 info=$(dpkg-deb -I "$deb")
 echo "$info" | grep -q '^ Package: briefing-station$' || fail "package name"
 depends=$(echo "$info" | sed -n 's/^ Depends: //p')
 for package in libqt6webenginewidgets6 libqt6widgets6 libjpeg62-turbo libqt6webenginecore6-bin fonts-liberation; do
   echo "$depends" | grep -q -E "(^|, )$package( |,|$)" || fail "Depends lacks $package: $depends"
+done
+for package in openbox x11-xserver-utils; do
+  echo "$depends" | grep -q -E "(^|, )$package( |,|$)" || fail "Depends lacks $package, which the kiosk session runs: $depends"
 done
 dpkg-deb -e "$deb" "$scratch/control"
 grep -qx /opt/briefing-station/TESTS/ANS.a "$scratch/control/conffiles" || fail "the key is not a conffile"

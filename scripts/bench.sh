@@ -77,6 +77,7 @@ run "start to window" "$bin/bench_launch" startup "$starts" "$bin/bench_bare_win
 run "memory and idle CPU" "$bin/bench_launch" session "$station" 5 30
 run "60 ticks" "$bin/bench_study_ticks"
 run "answer to next page" "$bin/bench_answer_pages"
+run "kiosk restart" "$bin/bench_launch" kiosk 12 "$build/packaging/kiosk/briefing-kiosk" "$build/packaging/briefing-station" "$station"
 
 # The machine.
 qt=$(dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null || echo unknown)
