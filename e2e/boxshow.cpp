@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     const QString title = QString::fromUtf8(argv[2]);
     const QString text = QString::fromUtf8(argv[3]);
     tk::Initialize(argc, argv);
-    tk::Application()->Title = title;
+    tk::Application()->SetTitle(title);
     QTimer::singleShot(0, PrintButtonsOnceShown);
     if (kind == "message")
         tk::ShowMessage(text);

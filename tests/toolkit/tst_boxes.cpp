@@ -54,7 +54,7 @@ class BoxesTest : public QObject {
     tk::TApplication app;
 
 private slots:
-    void initTestCase() { app.Title = QStringLiteral("Инструктаж [Демо-версия]"); }
+    void initTestCase() { app.SetTitle(QStringLiteral("Инструктаж [Демо-версия]")); }
 
     void okBoxReturnsOne()
     {

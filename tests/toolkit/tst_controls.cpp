@@ -284,7 +284,7 @@ private slots:
     void aPictureThatFailsIsReportedAndTheWindowGoesOn()
     {
         tk::TApplication app;
-        app.Title = QStringLiteral("Инструктаж [Демо-версия]");
+        app.SetTitle(QStringLiteral("Инструктаж [Демо-версия]"));
         ScriptedDialogs boxes;
         QTemporaryDir dir;
         QFile bad(dir.filePath(QStringLiteral("bad.jpg")));

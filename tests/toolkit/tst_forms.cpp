@@ -60,7 +60,7 @@ private slots:
     void init()
     {
         app = std::make_unique<tk::TApplication>();
-        app->Title = QStringLiteral("Заголовок");
+        app->SetTitle(QStringLiteral("Заголовок"));
         app->SetClock([this] { return now; });
         boxes = std::make_unique<ScriptedDialogs>();
         app->CreateForm(main);
