@@ -123,6 +123,48 @@ private slots:
         QVERIFY(Form1->isVisible());
     }
 
+    void theFocusChainBeginsWithTheView()
+    {
+        startStudy();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form1->CppWebBrowser1));
+        QStringList chain;
+        QWidget* w = Form1->CppWebBrowser1;
+        do {
+            if (w->focusPolicy() & Qt::TabFocus && w->isVisibleTo(Form1))
+                chain << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != Form1->CppWebBrowser1 && chain.size() < 10);
+        QCOMPARE(chain, (QStringList{"CppWebBrowser1", "Button2"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form1->Button2));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form1->CppWebBrowser1));
+    }
+
+    void aTickThatFailsSaysTimerIsFailedAndTheStudyGoesOn()
+    {
+        startStudy();
+        QCOMPARE(station->Tick(10), 10);
+        // Seconds the clock cannot turn into a caption: the tick fails after counting.
+        study::ProcessClock().Elapsed = 1e12;
+        station->boxes.Expect(QStringLiteral("Timer is failed"));
+        QCOMPARE(station->Tick(1), 1);
+        const tk::BoxRequest& shown = station->boxes.Shown().back();
+        QCOMPARE(shown.kind, tk::BoxKind::Message);
+        QCOMPARE(shown.caption, QStringLiteral("Инструктаж [Демо-версия]"));
+        // Nothing after the failing step: the caption and the bar stay; the clock runs on.
+        QCOMPARE(Form1->StaticText1->Caption(), QStringLiteral("9:49"));
+        QCOMPARE(Form1->ProgressBar1->Position(), 590);
+        QVERIFY(Form1->Timer1->Enabled());
+        QVERIFY(Form1->isVisible());
+        QCOMPARE(station->app->ActiveForm(), Form1);
+        // The next activation starts the period anew and the countdown is whole again.
+        TestForm->Show();
+        Form1->Show();
+        QCOMPARE(station->Tick(1), 1);
+        QCOMPARE(Form1->StaticText1->Caption(), QStringLiteral("9:58"));
+    }
+
     void buttonRightAfterShowingHandsOver()
     {
         startStudy();
