@@ -170,6 +170,64 @@ private slots:
         QVERIFY(boxes.Failures().isEmpty());
     }
 
+    void aSmoothBarLooksTheSameWhateverTheStyle()
+    {
+        // Vertical, range 0..600 at 300, 67 pixels inside its border: 33.5 rounds to 34 filled rows.
+        const auto render = [](const QString& styleName) {
+            std::unique_ptr<QStyle> style(QStyleFactory::create(styleName));
+            tk::TProgressBar bar(nullptr);
+            bar.setStyle(style.get());
+            bar.Smooth = true;
+            bar.BorderWidth = 1;
+            bar.setOrientation(Qt::Vertical);
+            bar.SetRange(0, 600);
+            bar.SetPosition(300);
+            bar.resize(40, 69);
+            return bar.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage fusion = render(QStringLiteral("Fusion"));
+        QCOMPARE(fusion, render(QStringLiteral("Windows")));
+        const QPalette palette = QApplication::palette();
+        const QRgb border = palette.color(QPalette::Mid).rgb();
+        const QRgb empty = palette.color(QPalette::Button).rgb();
+        const QRgb fill = palette.color(QPalette::Highlight).rgb();
+        for (const QPoint corner : {QPoint(0, 0), QPoint(39, 0), QPoint(0, 68), QPoint(39, 68), QPoint(20, 0), QPoint(0, 40)})
+            QCOMPARE(fusion.pixel(corner), border);
+        for (int y = 1; y <= 67; ++y) {
+            const QRgb expected = y >= 34 ? fill : empty;
+            for (int x = 1; x <= 38; ++x)
+                QVERIFY2(fusion.pixel(x, y) == expected, qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        }
+    }
+
+    void aSmoothBarFillsFromEndToEnd_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("filledRows");
+        QTest::newRow("full") << 600 << 67;
+        QTest::newRow("one step down") << 599 << 67;
+        QTest::newRow("last step") << 1 << 0;
+        QTest::newRow("empty") << 0 << 0;
+    }
+    void aSmoothBarFillsFromEndToEnd()
+    {
+        QFETCH(int, position);
+        QFETCH(int, filledRows);
+        tk::TProgressBar bar(nullptr);
+        bar.Smooth = true;
+        bar.BorderWidth = 1;
+        bar.setOrientation(Qt::Vertical);
+        bar.SetRange(0, 600);
+        bar.SetPosition(position);
+        bar.resize(40, 69);
+        const QImage image = bar.grab().toImage();
+        const QRgb fill = QApplication::palette().color(QPalette::Highlight).rgb();
+        int filled = 0;
+        for (int y = 1; y <= 67; ++y)
+            filled += image.pixel(20, y) == fill;
+        QCOMPARE(filled, filledRows);
+    }
+
     void radioButtonsInAGroupBoxExcludeEachOther()
     {
         tk::TGroupBox group(nullptr);

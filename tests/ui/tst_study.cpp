@@ -85,6 +85,8 @@ private slots:
         QCOMPARE(Form1->ProgressBar1->Min(), 0);
         QCOMPARE(Form1->ProgressBar1->Max(), 600);
         QCOMPARE(Form1->ProgressBar1->Position(), 600);
+        QVERIFY(Form1->ProgressBar1->Smooth);
+        QCOMPARE(Form1->ProgressBar1->BorderWidth, 1);
         QCOMPARE(Form1->Button2->text(), QStringLiteral("Начать тестирование"));
         QCOMPARE(Form1->Button2->Glyph().size(), QSize(16, 16));
         QVERIFY(Form1->Panel1->isHidden());
@@ -105,6 +107,32 @@ private slots:
         QVERIFY(order.indexOf(Form1->Panel1) > order.indexOf(Form1->CppWebBrowser1));
         QCOMPARE(InstrPath, (station->base + QStringLiteral("res/INSTR.htm")).toStdString());
         QCOMPARE(station->StudyView()->urls, QStringList{QString::fromStdString(InstrPath)});
+    }
+
+    void theCourseLogoCoversTheBitmapLogo_data()
+    {
+        QTest::addColumn<int>("ppi");
+        QTest::newRow("96") << 96;
+        QTest::newRow("120") << 120;
+        QTest::newRow("144") << 144;
+    }
+    void theCourseLogoCoversTheBitmapLogo()
+    {
+        QFETCH(int, ppi);
+        // The windows take the density they are made at.
+        station.reset();
+        tk::SetPixelsPerInchOverride(ppi);
+        station = std::make_unique<StationFixture>();
+        tk::SetPixelsPerInchOverride(120);
+        const QRect bitmap(Form1->Image1->pos(), Form1->Image1->DrawnSize());
+        const QRect logo(Form1->Image2->pos(), Form1->Image2->DrawnSize());
+        QVERIFY(!bitmap.isEmpty());
+        QVERIFY2(logo.contains(bitmap), qPrintable(QStringLiteral("bitmap %1x%2 beside a logo of %3x%4")
+                                                       .arg(bitmap.width()).arg(bitmap.height())
+                                                       .arg(logo.width()).arg(logo.height())));
+        // The course logo lies above the bitmap.
+        const QObjectList& order = Form1->children();
+        QVERIFY(order.indexOf(Form1->Image2) > order.indexOf(Form1->Image1));
     }
 
     void countdownThroughTheWindow()

@@ -106,6 +106,7 @@ private slots:
         QCOMPARE(TestForm->Button2->text(), QStringLiteral("Ответить !"));
         QCOMPARE(TestForm->Button2->Glyph().size(), QSize(32, 32));
         QCOMPARE(TestForm->ProgressBar1->Max(), 50);
+        QVERIFY(!TestForm->ProgressBar1->Smooth); // the style's own bar
         QCOMPARE(TestForm->StaticText1->Caption(), QStringLiteral("Осталось вопросов:"));
         QCOMPARE(TestForm->StaticText2->Caption(), QStringLiteral("5"));
         QCOMPARE(TestForm->StaticText2->palette().color(QPalette::WindowText), QColor(255, 0, 0));
