@@ -48,7 +48,7 @@ const std::vector<tk::ControlDef>& TForm1::Layout()
     return layout;
 }
 
-TForm1::TForm1() : TForm(QStringLiteral("Инструктаж [Демо] - Простосмотр слайдов"), QSize(1006, 723))
+TForm1::TForm1() : TForm(QStringLiteral("Инструктаж [Демо] - Простосмотр слайдов"), DesignClient)
 {
     const tk::Controls c = tk::BuildLayout(this, Layout());
     Image1 = c.Get<tk::TImage>("Image1");

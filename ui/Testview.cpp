@@ -91,7 +91,7 @@ const std::vector<tk::ControlDef>& TTestForm::Layout()
     return layout;
 }
 
-TTestForm::TTestForm() : TForm(QStringLiteral("Инструктаж [Демо] - Пройти тест"), QSize(1006, 723))
+TTestForm::TTestForm() : TForm(QStringLiteral("Инструктаж [Демо] - Пройти тест"), DesignClient)
 {
     const tk::Controls c = tk::BuildLayout(this, Layout());
     Image1 = c.Get<tk::TImage>("Image1");
