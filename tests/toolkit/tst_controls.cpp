@@ -39,6 +39,21 @@ QByteArray Jpeg(const QImage& image)
     return data;
 }
 
+// The study window's bar, 40 x 69, drawn under a Qt style.
+QImage SmoothStudyBar(int position, const QString& styleName)
+{
+    std::unique_ptr<QStyle> style(QStyleFactory::create(styleName));
+    tk::TProgressBar bar(nullptr);
+    bar.setStyle(style.get());
+    bar.Smooth = true;
+    bar.BorderWidth = 1;
+    bar.setOrientation(Qt::Vertical);
+    bar.SetRange(0, 600);
+    bar.SetPosition(position);
+    bar.resize(40, 69);
+    return bar.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
 } // namespace
 
 class ControlsTest : public QObject {
@@ -172,21 +187,9 @@ private slots:
 
     void aSmoothBarLooksTheSameWhateverTheStyle()
     {
-        // Vertical, range 0..600 at 300, 67 pixels inside its border: 33.5 rounds to 34 filled rows.
-        const auto render = [](const QString& styleName) {
-            std::unique_ptr<QStyle> style(QStyleFactory::create(styleName));
-            tk::TProgressBar bar(nullptr);
-            bar.setStyle(style.get());
-            bar.Smooth = true;
-            bar.BorderWidth = 1;
-            bar.setOrientation(Qt::Vertical);
-            bar.SetRange(0, 600);
-            bar.SetPosition(300);
-            bar.resize(40, 69);
-            return bar.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        };
-        const QImage fusion = render(QStringLiteral("Fusion"));
-        QCOMPARE(fusion, render(QStringLiteral("Windows")));
+        // 67 pixels inside its border: 300 of 600 is 33.5 rows, rounded to 34.
+        const QImage fusion = SmoothStudyBar(300, QStringLiteral("Fusion"));
+        QCOMPARE(fusion, SmoothStudyBar(300, QStringLiteral("Windows")));
         const QPalette palette = QApplication::palette();
         const QRgb border = palette.color(QPalette::Mid).rgb();
         const QRgb empty = palette.color(QPalette::Button).rgb();
@@ -213,14 +216,7 @@ private slots:
     {
         QFETCH(int, position);
         QFETCH(int, filledRows);
-        tk::TProgressBar bar(nullptr);
-        bar.Smooth = true;
-        bar.BorderWidth = 1;
-        bar.setOrientation(Qt::Vertical);
-        bar.SetRange(0, 600);
-        bar.SetPosition(position);
-        bar.resize(40, 69);
-        const QImage image = bar.grab().toImage();
+        const QImage image = SmoothStudyBar(position, QStringLiteral("Fusion"));
         const QRgb fill = QApplication::palette().color(QPalette::Highlight).rgb();
         int filled = 0;
         for (int y = 1; y <= 67; ++y)

@@ -34,6 +34,19 @@ class TestviewTest : public QObject {
         Form1->Button2->click();
         QCOMPARE(station->app->ActiveForm(), TestForm);
     }
+    // To the test window, whose count finds no pages: the message, then No
+    // to the close question; the window stays without a page.
+    void startTestFindingNoPages()
+    {
+        Form2->Show();
+        Form2->Button1->click();
+        station->boxes.Expect(HandOverText)
+            .Expect(QString::fromUtf8(MissingTestsText))
+            .Expect(AbortText, tk::IDNO);
+        Form1->Button2->click();
+        QVERIFY(TestForm->isVisible());
+        QVERIFY(station->TestView()->urls.isEmpty());
+    }
     int right() const { return station->RightAnswerOnScreen(Key); }
     int wrong() const { return right() % 3 + 1; }
     QStringList verdictLines() const
@@ -234,15 +247,8 @@ private slots:
     {
         QTemporaryDir elsewhere;
         QVERIFY(QDir::setCurrent(elsewhere.path()));
-        Form2->Show();
-        Form2->Button1->click();
         // The bank beside the program is whole, but the count looks here.
-        station->boxes.Expect(HandOverText)
-            .Expect(QString::fromUtf8(MissingTestsText))
-            .Expect(AbortText, tk::IDNO);
-        Form1->Button2->click();
-        QVERIFY(TestForm->isVisible());
-        QVERIFY(station->TestView()->urls.isEmpty());
+        startTestFindingNoPages();
         QCOMPARE(station->StudyView()->urls.size(), 1); // the study page came from the program's folder
     }
 
@@ -433,14 +439,7 @@ private slots:
     void missingTestsFolder()
     {
         QDir(station->base + QStringLiteral("TESTS")).removeRecursively();
-        Form2->Show();
-        Form2->Button1->click();
-        station->boxes.Expect(HandOverText)
-            .Expect(QString::fromUtf8(MissingTestsText))
-            .Expect(AbortText, tk::IDNO);
-        Form1->Button2->click();
-        QVERIFY(TestForm->isVisible());
-        QVERIFY(station->TestView()->urls.isEmpty());
+        startTestFindingNoPages();
         station->boxes.Expect(QString::fromUtf8(MissingTestsText));
         station->Answer(1);
         QVERIFY(verdictLines().isEmpty());
