@@ -7,21 +7,22 @@
 # _NET_WM_STATE) and screen pixels, and acts through xdotool. Every wait has a
 # timeout, and everything started here is stopped on exit, also on failure.
 #
-# Usage of a road:  road.sh <briefing-station> <e2e-boxshow> [<e2e-geometry>]
+# Usage of a road:  road.sh <briefing-station> <e2e-boxshow>
 #
-# Where the controls lie comes from e2e-geometry (the program's own windows at
-# the screen's density), looked up by name: see load_geometry.
+# Where the controls lie comes from e2e-geometry beside e2e-boxshow (the
+# program's own windows at the screen's density), looked up by name: see
+# load_geometry.
 
 set -euo pipefail
 export LC_ALL=C.UTF-8
 
-[ $# -ge 2 ] || { echo "usage: $0 <briefing-station> <e2e-boxshow> [<e2e-geometry>]" >&2; exit 2; }
+[ $# -ge 2 ] || { echo "usage: $0 <briefing-station> <e2e-boxshow>" >&2; exit 2; }
 for tool in Xvfb openbox xdotool xwininfo xprop xdpyinfo import convert compare identify strace setsid; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (see scripts/setup.sh)" >&2; exit 77; }
 done
 STATION_EXE=$(realpath "$1")
 BOXSHOW=$(realpath "$2")
-GEOMETRY=$(realpath "${3:-$(dirname "$BOXSHOW")/e2e-geometry}")
+GEOMETRY=$(dirname "$BOXSHOW")/e2e-geometry
 E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_TIMEOUT=${E2E_TIMEOUT:-30}                     # seconds for any one wait
 E2E_SHOTS_DIR=${E2E_SHOTS_DIR:-$PWD/screenshots}   # where the window pictures go
