@@ -14,7 +14,7 @@ void CreateWindowSet(tk::TApplication& app, const std::function<void(int window)
         if (beforeCreate)
             beforeCreate(window);
     };
-    app.Title = QString::fromUtf8(ApplicationTitle);
+    app.SetTitle(QString::fromUtf8(ApplicationTitle));
     before(1);
     app.CreateForm(Form2);
     before(2);

@@ -8,6 +8,8 @@
 //   e2e-boxshow error   TITLE TEXT   the error box (TEXT as shown, ending in ".")
 //   e2e-boxshow ok      CAPTION TEXT the system box with one OK button
 //   e2e-boxshow yesno   CAPTION TEXT the system box with Yes and No
+//   e2e-boxshow wide    TITLE TEXT   a plain message far wider than its caption,
+//                                    whose title bar shows the whole caption
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
 
@@ -40,21 +42,23 @@ void PrintButtonsOnceShown()
 int main(int argc, char** argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: %s message|error|ok|yesno TITLE TEXT\n", argv[0]);
+        std::fprintf(stderr, "usage: %s message|error|ok|yesno|wide TITLE TEXT\n", argv[0]);
         return 2;
     }
     const std::string kind = argv[1];
-    if (kind != "message" && kind != "error" && kind != "ok" && kind != "yesno") {
+    if (kind != "message" && kind != "error" && kind != "ok" && kind != "yesno" && kind != "wide") {
         std::fprintf(stderr, "unknown box kind %s\n", argv[1]);
         return 2;
     }
     const QString title = QString::fromUtf8(argv[2]);
     const QString text = QString::fromUtf8(argv[3]);
     tk::Initialize(argc, argv);
-    tk::Application()->Title = title;
+    tk::Application()->SetTitle(title);
     QTimer::singleShot(0, PrintButtonsOnceShown);
     if (kind == "message")
         tk::ShowMessage(text);
+    else if (kind == "wide")
+        tk::ShowMessage(text + QString(80, QLatin1Char('x')));
     else if (kind == "error")
         tk::ShowErrorText(text);
     else

@@ -8,6 +8,10 @@
 # timeout, and everything started here is stopped on exit, also on failure.
 #
 # Usage of a road:  road.sh <briefing-station> <e2e-boxshow>
+#
+# Where the controls lie comes from e2e-geometry beside e2e-boxshow (the
+# program's own windows at the screen's density), looked up by name: see
+# load_geometry.
 
 set -euo pipefail
 export LC_ALL=C.UTF-8
@@ -18,6 +22,7 @@ for tool in Xvfb openbox xdotool xwininfo xprop xdpyinfo import convert compare 
 done
 STATION_EXE=$(realpath "$1")
 BOXSHOW=$(realpath "$2")
+GEOMETRY=$(dirname "$BOXSHOW")/e2e-geometry
 E2E_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_TIMEOUT=${E2E_TIMEOUT:-30}                     # seconds for any one wait
 E2E_SHOTS_DIR=${E2E_SHOTS_DIR:-$PWD/screenshots}   # where the window pictures go
@@ -28,17 +33,6 @@ TITLE_ENTRY="Инструктаж [Демо] - Вход"
 TITLE_STUDY="Инструктаж [Демо] - Простосмотр слайдов"
 TITLE_TEST="Инструктаж [Демо] - Пройти тест"
 ATTENTION="ВНИМАНИЕ!"
-
-# Controls as "left top width height" in design pixels (120 ppi), window-relative.
-ENTRY_START="9 336 320 41"
-STUDY_START_TEST="776 685 218 27"
-STUDY_COUNTDOWN="656 20 41 28"
-STUDY_VIEW="8 80 985 633"
-STUDY_VERDICT_LINES="320 88 386 85"
-TEST_ANSWER="584 664 201 49"
-TEST_BAND="320 0 681 69"
-TEST_VIEW="8 80 985 577"
-test_choice() { echo "$((16 + 200 * ($1 - 1))) 688 150 17"; }
 
 STUDY_COLOUR=FFE8A0   # background of the study pages written here
 GREEN=008000
@@ -157,10 +151,12 @@ start_x() {
     step "X server $DISPLAY at $PPI ppi, ${SCREEN_W}x$SCREEN_H, with openbox"
 }
 
-# set_ppi PPI: the density programs started from now on take (Qt reads Xft.dpi).
+# set_ppi PPI: the density programs started from now on take (Qt reads Xft.dpi),
+# and the places of the controls at that density.
 set_ppi() {
     PPI=$1
     xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$PPI"$'\n'
+    load_geometry
 }
 
 # watch_clients: from now on, every window the window manager manages is recorded.
@@ -180,14 +176,55 @@ clients_ever() {
     grep -o '0x[0-9a-f]*' "$CLIENTS_LOG" | sort -u | while read -r id; do echo $((id)); done
 }
 
-# ---------------------------------------------------------------- DPI rule
+# ---------------------------------------------------------------- geometry
+
+# load_geometry: where the program puts its controls at PPI, as e2e-geometry
+# reads them from the program's own windows. Rectangles are "x y width height"
+# in screen pixels within the window's client area, by name: the window
+# (Form2 entry, Form1 study, TestForm test), or window.control, or
+# window.control.picture for where a picture is drawn. Sets the areas the
+# roads use by name.
+load_geometry() {
+    local name rest
+    declare -gA GEOM=()
+    SCALED=()
+    "$GEOMETRY" "$PPI" >"$WORK/geometry" 2>"$WORK/geometry.log" || die "e2e-geometry failed: $(cat "$WORK/geometry.log")"
+    while read -r name rest; do
+        if [ "$name" = scaled ]; then read -r -a SCALED <<<"$rest"; else GEOM[$name]=$rest; fi
+    done <"$WORK/geometry"
+    ((${#SCALED[@]} > 1000)) || die "e2e-geometry gave no table of scaled sizes"
+    ENTRY_START=$(rect Form2.Button1) || die "no start button"
+    STUDY_START_TEST=$(rect Form1.Button2) || die "no \"Начать тестирование\""
+    STUDY_COUNTDOWN=$(rect Form1.StaticText1) || die "no countdown"
+    STUDY_VIEW=$(rect Form1.CppWebBrowser1) || die "no study view"
+    STUDY_VERDICT_LINES=$(union Form1.Label1 Form1.Label2) || die "no verdict lines"
+    TEST_ANSWER=$(rect TestForm.Button2) || die "no \"Ответить !\""
+    TEST_BAND=$(rect TestForm.ProgressBar1) || die "no test progress bar"
+    TEST_VIEW=$(rect TestForm.CppWebBrowser1) || die "no test view"
+}
+
+# rect NAME: the rectangle of a window, control or picture (see load_geometry).
+rect() {
+    [ -n "${GEOM[$1]:-}" ] || { echo "e2e-geometry knows no $1" >&2; return 1; }
+    echo "${GEOM[$1]}"
+}
+
+# union NAME...: the smallest rectangle holding all of them.
+union() {
+    local name x y w h l=1000000 t=1000000 r=0 b=0
+    for name in "$@"; do
+        read -r x y w h < <(rect "$name") || return 1
+        ((x < l)) && l=$x; ((y < t)) && t=$y
+        ((x + w > r)) && r=$((x + w)); ((y + h > b)) && b=$((y + h))
+    done
+    echo "$l $t $((r - l)) $((b - t))"
+}
 
 # scaled DESIGN: a design size (120 ppi) on this screen, as the program scales it.
-scaled() {
-    local font=$(((13 * PPI + 60) / 120))
-    local text=$(((font * 16 + 12) / 13))
-    echo $((($1 * text + 8) / 16))
-}
+scaled() { echo "${SCALED[$1]}"; }
+
+# middle "X Y W H": the rectangle's middle point.
+middle() { local x y w h; read -r x y w h <<<"$1"; echo $((x + w / 2)) $((y + h / 2)); }
 
 # ---------------------------------------------------------------- station folder
 
@@ -247,19 +284,23 @@ demo_content() {
 # ---------------------------------------------------------------- the program
 
 # start_station [WRAPPER...]: starts the program from its folder as the current
-# directory, in a process group of its own; waits for the entry window. The
+# directory, in a process group of its own, with the arguments in STATION_ARGS
+# (none by default: the program reads none); waits for the entry window. The
 # windows managed from here on are recorded (see clients_ever).
+STATION_ARGS=()
 start_station() {
     watch_clients
     rm -f "$WORK/boxes-seen"
-    (cd "$STATION" && QTWEBENGINE_DISABLE_SANDBOX=1 exec setsid "$@" ./briefing-station) \
+    (cd "$STATION" && QTWEBENGINE_DISABLE_SANDBOX=1 exec setsid "$@" ./briefing-station "${STATION_ARGS[@]}") \
         >"$WORK/station.log" 2>&1 </dev/null &
     STATION_PID=$!
-    [ "$(ps -o sid= -p "$STATION_PID" | tr -d ' ')" = "$STATION_PID" ] || die "the program is not in a session of its own"
+    # The subshell becomes the program once setsid has run: wait for that.
+    wait_until 5 own_session "$STATION_PID" || die "the program is not in a session of its own"
     ENTRY=$(wait_window "$TITLE_ENTRY" 60) || die "the entry window did not appear"
     step "program started (pid $STATION_PID)"
 }
 
+own_session() { [ "$(ps -o sid= -p "$1" | tr -d ' ')" = "$1" ]; }
 alive() { running "$STATION_PID"; }
 ended() { ! alive; }
 
@@ -334,6 +375,25 @@ frame_rect() {
     echo $((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))
 }
 
+# frame_centred ID: the window with its frame has the same room on either side
+# of the screen, give or take the odd pixel.
+frame_centred() {
+    local fx fy fw fh dx dy
+    read -r fx fy fw fh < <(frame_rect "$1")
+    dx=$((2 * fx + fw - SCREEN_W)) dy=$((2 * fy + fh - SCREEN_H))
+    ((${dx#-} <= 1 && ${dy#-} <= 1)) || { echo "frame at $fx,$fy, ${fw}x$fh on ${SCREEN_W}x$SCREEN_H" >&2; return 1; }
+}
+
+# client_size_is ID NAME: the window's client area has the size e2e-geometry gives NAME.
+client_size_is() {
+    local want
+    want=$(rect "$2" | cut -d' ' -f3-) || return 1
+    [ "$(client_rect "$1" | cut -d' ' -f3-)" = "$want" ] || { echo "client area $(client_rect "$1"), not $want" >&2; return 1; }
+}
+
+# text_property ID PROPERTY: a text property of the window as UTF-8, without its name.
+text_property() { xprop -id "$1" -notype -f "$2" 8u "$2" | sed 's/^[^=]*= //'; }
+
 # size_hints_fixed ID WIDTH HEIGHT: the window manager is told the window has one size only.
 size_hints_fixed() {
     local hints
@@ -351,29 +411,26 @@ above() {
     [ -n "$i1" ] && [ -n "$i2" ] && [ "$i1" -gt "$i2" ]
 }
 
-# on_screen_point ID DX DY: screen position of a client point given in design pixels.
+# on_screen_point ID X Y: screen position of a point of the window's client area.
 on_screen_point() {
     local x y w h
     read -r x y w h < <(client_rect "$1")
-    echo $((x + $(scaled "$2"))) $((y + $(scaled "$3")))
+    echo $((x + $2)) $((y + $3))
 }
 
-# click ID "LEFT TOP WIDTH HEIGHT": clicks the middle of a control, then moves
-# the pointer off the windows so that no hover or tooltip alters the pixels.
+# click ID "X Y WIDTH HEIGHT": clicks the middle of a control, then moves the
+# pointer off the windows so that no hover or tooltip alters the pixels.
 click() {
-    local l t w h px py
-    read -r l t w h <<<"$2"
-    read -r px py < <(on_screen_point "$1" 0 0)
-    px=$((px + $(scaled "$l") + $(scaled "$w") / 2))
-    py=$((py + $(scaled "$t") + $(scaled "$h") / 2))
+    local px py
+    read -r px py < <(on_screen_point "$1" $(middle "$2"))
     xdotool mousemove --sync "$px" "$py" click 1 mousemove 0 0
 }
 
 # choose N: ticks "Ответ N" on the test window (on its round indicator).
 choose() {
-    local l t w h px py
-    read -r l t w h <<<"$(test_choice "$1")"
-    read -r px py < <(on_screen_point "$TEST" $((l + 6)) $((t + h / 2)))
+    local x y w h px py
+    read -r x y w h < <(rect "TestForm.RadioButton$1")
+    read -r px py < <(on_screen_point "$TEST" $((x + $(scaled 6))) $((y + h / 2)))
     xdotool mousemove --sync "$px" "$py" click 1 mousemove 0 0
 }
 
@@ -410,15 +467,15 @@ close_by_wm() {
 # shot FILE: the whole screen.
 shot() { import -window root "$1"; }
 
-# region ID "LEFT TOP WIDTH HEIGHT" FILE: a control's area of a window, from the screen.
+# region ID "X Y WIDTH HEIGHT" FILE: an area of a window's client area, from the screen.
 region() {
-    local l t w h px py
-    read -r l t w h <<<"$2"
-    read -r px py < <(on_screen_point "$1" "$l" "$t")
-    import -window root -crop "$(scaled "$w")x$(scaled "$h")+$px+$py" +repage "$3"
+    local x y w h px py
+    read -r x y w h <<<"$2"
+    read -r px py < <(on_screen_point "$1" "$x" "$y")
+    import -window root -crop "${w}x$h+$px+$py" +repage "$3"
 }
 
-# pixel_at ID DX DY: colour (RRGGBB) of a client point given in design pixels.
+# pixel_at ID X Y: colour (RRGGBB) of a point of the window's client area.
 pixel_at() {
     local px py
     read -r px py < <(on_screen_point "$1" "$2" "$3")
@@ -430,9 +487,9 @@ pixel_is() { [ "$(pixel_at "$1" "$2" "$3")" = "$4" ]; }
 
 # view_pixel ID "VIEW" DX DY: colour of a page point, in page pixels from the view's corner.
 view_pixel() {
-    local l t w h px py
-    read -r l t w h <<<"$2"
-    read -r px py < <(on_screen_point "$1" "$l" "$t")
+    local x y w h px py
+    read -r x y w h <<<"$2"
+    read -r px py < <(on_screen_point "$1" "$x" "$y")
     import -window root -crop "1x1+$((px + $3))+$((py + $4))" +repage "$WORK/pixel.png"
     convert "$WORK/pixel.png" -format '%[hex:p{0,0}]' info: | cut -c1-6
 }
@@ -502,8 +559,10 @@ countdown_hidden() { region "$STUDY" "$STUDY_COUNTDOWN" "$WORK/countdown.png"; (
 # along a row of the bar below the count captions: filled a little before the
 # mark, as empty as its far end a little after it.
 progress_at() {
-    local row="$WORK/progress.png" w empty
-    region "$TEST" "320 60 681 1" "$row"
+    local row="$WORK/progress.png" w empty x y h cy ch
+    read -r x y w h <<<"$TEST_BAND"
+    read -r _ cy _ ch < <(union TestForm.StaticText1 TestForm.StaticText2)
+    region "$TEST" "$x $(((cy + ch + y + h) / 2)) $w 1" "$row"
     w=$(identify -format '%w' "$row")
     _bar_pixel() { convert "$row" -format "%[hex:p{$(($1 * w / 100)),0}]" info:; }
     empty=$(_bar_pixel 96)
@@ -515,7 +574,10 @@ progress_at() {
 # its top band, with white lines on it, and no countdown.
 verdict() {
     wait_mapped "$STUDY" || return 1
-    wait_until 10 pixel_is "$STUDY" 500 400 "$1" || { echo "panel colour $(pixel_at "$STUDY" 500 400)" >&2; return 1; }
+    local panel
+    panel=$(middle "$(rect Form1.Panel1)")
+    # shellcheck disable=SC2086 # the middle is two numbers
+    wait_until 10 pixel_is "$STUDY" $panel "$1" || { echo "panel colour $(pixel_at "$STUDY" $panel)" >&2; return 1; }
     region "$STUDY" "$STUDY_VERDICT_LINES" "$WORK/verdict-lines.png"
     (($(share_of "$WORK/verdict-lines.png" FFFFFF) > 5)) || { echo "no white lines on the panel" >&2; return 1; }
     countdown_hidden || { echo "the countdown is still shown" >&2; return 1; }
@@ -563,6 +625,72 @@ box_reference() {
     wait "$BOX_PID" || die "reference box $name failed"
     BOX_PID=""
     wait_until 10 bash -c "! xwininfo -id $id 2>/dev/null | grep -q IsViewable"
+    caption_reference "$title"
+}
+
+# caption_reference TITLE: how wide the caption shows in the title bar of a box
+# far wider than it needs (see caption_width), kept in CAPTION_WIDTH.
+declare -A CAPTION_WIDTH=()
+caption_reference() {
+    local id
+    [ -z "${CAPTION_WIDTH[$1]:-}" ] || return 0
+    "$BOXSHOW" wide "$1" "" >/dev/null 2>"$WORK/caption-reference.log" &
+    BOX_PID=$!
+    id=$(wait_window "$1") || die "the wide box \"$1\" did not appear"
+    wait_until 10 focused "$id" || die "the wide box \"$1\" got no focus"
+    CAPTION_WIDTH[$1]=$(caption_width "$id")
+    key Return
+    wait "$BOX_PID" || die "the wide box \"$1\" failed"
+    BOX_PID=""
+    wait_until 10 unmapped "$id"
+}
+
+# caption_width ID: how wide the window's caption shows in its title bar: the
+# widest run of title bar columns unlike its background (the most common
+# column); the icon and the buttons make narrower runs. A caption the window
+# manager has to shorten shows narrower than the whole one.
+caption_width() {
+    local x y w h top
+    read -r x y w h < <(frame_rect "$1")
+    read -r _ _ top _ < <(xprop -id "$1" _NET_FRAME_EXTENTS | tr -d ',' | awk '{ print $3, $4, $5, $6 }')
+    import -window root -crop "${w}x$top+$x+$y" +repage "$WORK/title-bar.png"
+    convert "$WORK/title-bar.png" -depth 8 txt:- | awk '
+        NR > 1 {
+            split($1, p, ","); x = p[1] + 0
+            if (match($0, /#[0-9A-Fa-f]+/)) column[x] = column[x] substr($0, RSTART, RLENGTH)
+            if (x > last_x) last_x = x
+        }
+        END {
+            for (x = 0; x <= last_x; x++) seen[column[x]]++
+            for (c in seen) if (seen[c] > most) { most = seen[c]; background = c }
+            last = -100
+            for (x = 0; x <= last_x; x++) {
+                if (column[x] == background) continue
+                if (x - last > 5) start = x
+                last = x
+                if (last - start + 1 > widest) widest = last - start + 1
+            }
+            print widest + 0
+        }'
+}
+
+# whole_caption ID TITLE: the box shows its whole caption, as wide as a box far
+# wider than it shows it.
+whole_caption() {
+    local shown
+    shown=$(caption_width "$1")
+    [ "$shown" = "${CAPTION_WIDTH[$2]:-none}" ] || {
+        echo "box \"$2\" shows its caption $shown pixels wide, the whole caption is ${CAPTION_WIDTH[$2]:-unknown}" >&2
+        return 1
+    }
+}
+
+# not_maximisable ID: the window manager offers neither to maximise nor to resize the window.
+not_maximisable() {
+    ! xprop -id "$1" _NET_WM_ALLOWED_ACTIONS | grep -q -E '_MAXIMIZE_|_ACTION_RESIZE' || {
+        echo "window $1 can be maximised or resized: $(xprop -id "$1" _NET_WM_ALLOWED_ACTIONS)" >&2
+        return 1
+    }
 }
 
 # expect_box NAME: waits for the program's box with the title of the reference
@@ -579,6 +707,7 @@ expect_box() {
         echo "box \"$title\" does not show the expected text and buttons (see $WORK/seen-$name.png)" >&2
         return 1
     }
+    whole_caption "$BOX" "$title" && not_maximisable "$BOX"
 }
 
 # answer_box [BUTTON]: presses Return (the default button) or clicks BUTTON of

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Start-up: only the entry window comes up, at the size the screen density
-# asks for, centred, of fixed size and kept on top; closing it, by Alt+F4 or by
+# asks for, centred with its frame, of fixed size and kept on top; closing it, by Alt+F4 or by
 # the close button of its title bar, ends the program with code 0, and no
 # other window ever appears.
 source "$(dirname "$0")/lib.sh"
@@ -10,22 +10,21 @@ make_station
 study_page
 bank 5 2
 
-#      ppi  closed by  client area
-while read -r ppi how width height; do
-    step "--- $ppi ppi, closed by $how"
+#      ppi  closed by  arguments (Qt's own options: the program reads none)
+while read -r ppi how args; do
+    step "--- $ppi ppi, closed by $how${args:+, started with $args}"
     set_ppi "$ppi"
+    read -r -a STATION_ARGS <<<"$args"
     start_station
+    read -r _ _ width height < <(rect Form2)
 
-    expect "the entry window's client area is ${width}x$height" \
-        test "$(client_rect "$ENTRY" | cut -d' ' -f3-)" = "$width $height"
+    expect "the entry window's client area is ${width}x$height" client_size_is "$ENTRY" Form2
     expect "the entry window cannot be resized" size_hints_fixed "$ENTRY" "$width" "$height"
-    read -r fx fy fw fh < <(frame_rect "$ENTRY")
-    read -r _ _ cw ch < <(client_rect "$ENTRY")
-    centred() { # within half the frame's decorations of the screen's middle
-        local dx=$((2 * fx + fw - SCREEN_W)) dy=$((2 * fy + fh - SCREEN_H))
-        ((${dx#-} <= fw - cw + 2 && ${dy#-} <= fh - ch + 2))
-    }
-    expect "the entry window is centred on the screen" centred
+    expect "the entry window is centred on the screen with its frame" frame_centred "$ENTRY"
+    expect "the entry window's caption is its own, exactly" \
+        test "$(text_property "$ENTRY" _NET_WM_NAME)" = "\"$TITLE_ENTRY\""
+    expect "the task bar groups the windows under the application title" \
+        test "$(text_property "$ENTRY" WM_CLASS)" = "\"briefing-station\", \"$APP_TITLE\""
     expect "the entry window is kept above others" has_state "$ENTRY" _NET_WM_STATE_ABOVE
     expect "the study window is not on screen" test -z "$(window_id "$TITLE_STUDY")"
     expect "the test window is not on screen" test -z "$(window_id "$TITLE_TEST")"
@@ -34,9 +33,9 @@ while read -r ppi how width height; do
     expect "the program ends with code 0" ends_with 0
     expect "no other window ever appeared" test "$(clients_ever)" = "$ENTRY"
 done <<'CASES'
-96   alt-f4  275 310
-120  button  338 381
-144  alt-f4  423 476
+96   alt-f4
+120  button  -reverse -qwindowtitle Подмена -geometry 200x100+0+0 -style windows
+144  alt-f4
 CASES
 
 finish

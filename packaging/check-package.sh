@@ -35,6 +35,12 @@ icon=$root/usr/share/icons/hicolor/32x32/apps/briefing-station.png
 unexpected=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v -E '^\./(opt|usr)?/?$|^\./opt/briefing-station/|^\./usr/(bin|share)/' || true)
 [ -z "$unexpected" ] || fail "files outside /opt/briefing-station and /usr: $unexpected"
 
+# The programs are packaged stripped: no symbol table, no debugging data.
+for program in briefing-station briefing-check; do
+  sections=$(readelf -S -W "$folder/$program" 2>/dev/null) || { fail "/opt/briefing-station/$program is no ELF program"; continue; }
+  if echo "$sections" | grep -q -E '\.symtab|\.debug_'; then fail "/opt/briefing-station/$program is not stripped"; fi
+done
+
 # Desktop entry.
 entry=$root/usr/share/applications/briefing-station.desktop
 for line in "Type=Application" "Exec=briefing-station" "Path=/opt/briefing-station" "Icon=briefing-station"; do

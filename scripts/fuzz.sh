@@ -12,7 +12,7 @@ seconds=${FUZZ_SECONDS:-60}
 cmake -S "$top" -B "$build" -G Ninja \
   -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DSTATION_QT=OFF -DSTATION_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+  -DSTATION_QT=OFF -DSTATION_FUZZ=ON -DBUILD_TESTING=OFF -DSTATION_WERROR=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" --target fuzz_answer_key fuzz_preparation
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"

@@ -23,7 +23,7 @@ cmake -S "$top" -B "$build" -G Ninja \
   -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
   -DCMAKE_CXX_FLAGS="$sanitize" \
   -DCMAKE_EXE_LINKER_FLAGS="$sanitize" \
-  -DSTATION_QT=$qt -DBUILD_TESTING=ON >/dev/null
+  -DSTATION_QT=$qt -DBUILD_TESTING=ON -DSTATION_WERROR=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 # Reports go to files as well as to the test's output, so that a report from

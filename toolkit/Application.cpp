@@ -22,6 +22,13 @@ TApplication* current = nullptr;
 std::unique_ptr<QApplication> ownedQtApplication;
 std::unique_ptr<TApplication> ownedApplication;
 std::string exeNameOverride;
+
+// Qt reads options of its own from the command line (-style, -reverse,
+// -qwindowtitle, ...); the station reads none, so Qt gets the program's name
+// alone. QApplication keeps referring to these for its whole life.
+std::string programName;
+int qtArgc = 1;
+char* qtArgv[] = {nullptr, nullptr};
 } // namespace
 
 std::string ExeName()
@@ -47,7 +54,16 @@ TApplication* Application()
 
 QString ApplicationTitle()
 {
-    return current ? current->Title : QString();
+    return current ? current->Title() : QString();
+}
+
+void TApplication::SetTitle(const QString& title)
+{
+    title_ = title;
+    // The window class that task bars group by comes from the application
+    // name. The display name is left unset: Qt would append it to every
+    // window caption.
+    QCoreApplication::setApplicationName(title);
 }
 
 TApplication::TApplication()
@@ -278,8 +294,12 @@ bool TApplication::eventFilter(QObject* watched, QEvent* event)
 void Initialize(int& argc, char** argv)
 {
     PrepareProcessEnvironment();
-    if (!qApp)
-        ownedQtApplication = std::make_unique<QApplication>(argc, argv);
+    if (!qApp) {
+        programName = argc > 0 && argv[0] ? argv[0] : "briefing-station";
+        qtArgv[0] = programName.data();
+        qtArgc = 1;
+        ownedQtApplication = std::make_unique<QApplication>(qtArgc, qtArgv);
+    }
     ApplyApplicationDefaults();
     if (!current)
         ownedApplication = std::make_unique<TApplication>();

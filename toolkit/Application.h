@@ -23,7 +23,10 @@ public:
     TApplication();
     ~TApplication() override;
 
-    QString Title;
+    // The application title: the caption of plain messages and of the error
+    // box, and the name the task bar groups the windows under.
+    void SetTitle(const QString& title);
+    const QString& Title() const { return title_; }
 
     // Creates a window, stores it in its instance variable, then runs its
     // creation handler. The first window created is the main window.
@@ -89,6 +92,7 @@ private:
     void FocusWindowChanged(QWindow* window);
     TForm* FormOf(QObject* object) const;
 
+    QString title_;
     std::vector<Entry> forms_;
     std::vector<QPointer<TForm>> zorder_;
     QPointer<TForm> active_;
@@ -108,7 +112,8 @@ std::string ExeName();
 void SetExeNameOverride(const std::string& path); // "": the real one
 
 // Step 1 of start-up: everything the window system and the HTML view need
-// before any window exists, and the application objects.
+// before any window exists, and the application objects. Of the command line
+// only the program's name is used; Qt is handed no options of its own.
 void Initialize(int& argc, char** argv);
 
 // Frees the windows and the application objects before the process ends.

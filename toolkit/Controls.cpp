@@ -168,34 +168,39 @@ void TImage::SetPicture(const QImage& picture)
     update();
 }
 
-QSize TImage::DrawnSize() const
+QSize FitPicture(QSize picture, QSize area)
 {
-    if (picture_.isNull())
+    const int w = picture.width();
+    const int h = picture.height();
+    if (w <= 0 || h <= 0)
         return {};
-    const int w = picture_.width();
-    const int h = picture_.height();
-    if (w <= width() && h <= height())
-        return picture_.size();
+    if (w <= area.width() && h <= area.height())
+        return picture;
     // Proportional fit, truncated, the wider side first.
     const double aspect = static_cast<double>(w) / h;
     int dw = 0;
     int dh = 0;
     if (w > h) {
-        dw = width();
-        dh = static_cast<int>(width() / aspect);
-        if (dh > height()) {
-            dh = height();
-            dw = static_cast<int>(height() * aspect);
+        dw = area.width();
+        dh = static_cast<int>(area.width() / aspect);
+        if (dh > area.height()) {
+            dh = area.height();
+            dw = static_cast<int>(area.height() * aspect);
         }
     } else {
-        dh = height();
-        dw = static_cast<int>(height() * aspect);
-        if (dw > width()) {
-            dw = width();
-            dh = static_cast<int>(width() / aspect);
+        dh = area.height();
+        dw = static_cast<int>(area.height() * aspect);
+        if (dw > area.width()) {
+            dw = area.width();
+            dh = static_cast<int>(area.width() / aspect);
         }
     }
     return {dw, dh};
+}
+
+QSize TImage::DrawnSize() const
+{
+    return FitPicture(picture_.size(), size());
 }
 
 void TImage::paintEvent(QPaintEvent*)
@@ -224,6 +229,29 @@ void TProgressBar::SetPosition(int position)
 {
     position_ = std::clamp(position, minimum(), std::max(minimum(), maximum()));
     setValue(position_);
+}
+
+void TProgressBar::paintEvent(QPaintEvent* event)
+{
+    if (!Smooth) {
+        QProgressBar::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    const QPalette& colours = palette();
+    painter.fillRect(rect(), colours.color(QPalette::Mid));
+    const QRect inner = rect().marginsRemoved(QMargins(BorderWidth, BorderWidth, BorderWidth, BorderWidth));
+    if (inner.isEmpty())
+        return;
+    painter.fillRect(inner, colours.color(QPalette::Button));
+    const qint64 span = std::max(1, maximum() - minimum());
+    const bool vertical = orientation() == Qt::Vertical;
+    const qint64 length = vertical ? inner.height() : inner.width();
+    // Rounded to the nearest pixel: a full bar fills the whole inside.
+    const int filled = static_cast<int>(((position_ - minimum()) * length * 2 + span) / (2 * span));
+    const QRect fill = vertical ? QRect(inner.left(), inner.bottom() + 1 - filled, inner.width(), filled)
+                                : QRect(inner.left(), inner.top(), filled, inner.height());
+    painter.fillRect(fill, colours.color(QPalette::Highlight));
 }
 
 TTimer::TTimer(QObject* parent) : QObject(parent)

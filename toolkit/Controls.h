@@ -93,6 +93,10 @@ private:
     QImage glyph_;
 };
 
+// The size a picture is drawn at in an area: scaled down proportionally to
+// fit, never up.
+QSize FitPicture(QSize picture, QSize area);
+
 // A picture scaled down proportionally to fit, drawn from the top-left corner.
 class TImage : public QWidget {
     Q_OBJECT
@@ -111,6 +115,9 @@ private:
 };
 
 // Keeps its position inside Min..Max: a value beyond a bound is held there.
+// A smooth bar is drawn by the bar itself, whatever the Qt style: a border of
+// BorderWidth pixels, then one continuous fill in the highlight colour; any
+// other bar is drawn by the style.
 class TProgressBar : public QProgressBar {
     Q_OBJECT
 public:
@@ -120,6 +127,11 @@ public:
     int Position() const { return position_; }
     int Min() const { return minimum(); }
     int Max() const { return maximum(); }
+    bool Smooth = false;
+    int BorderWidth = 0;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     int position_ = 0;

@@ -1,14 +1,28 @@
 #include "toolkit/Dialogs.h"
 
 #include "toolkit/Application.h"
+#include "toolkit/Environment.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 namespace tk {
 
 namespace {
+
+// Keeps the box at least as wide as its whole caption (see CaptionWidth).
+void MakeRoomForTheCaption(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    grid->addItem(new QSpacerItem(CaptionWidth(box.windowTitle()), 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
 
 class QtDialogs final : public DialogService {
 public:
@@ -29,9 +43,11 @@ public:
             box.setIcon(QMessageBox::NoIcon);
             break;
         case BoxKind::MessageBox:
-            box.setIcon(request.flags == MB_YESNO ? QMessageBox::Question : QMessageBox::NoIcon);
+            // Flags 0 and 4 ask for no icon.
+            box.setIcon(QMessageBox::NoIcon);
             break;
         }
+        MakeRoomForTheCaption(box);
         if (request.kind == BoxKind::MessageBox && request.flags == MB_YESNO) {
             QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
             box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
@@ -86,6 +102,19 @@ void ShowMessage(const QString& text)
 void ShowErrorText(const QString& message)
 {
     Run({BoxKind::Error, ErrorBoxText(message), ApplicationTitle(), MB_OK});
+}
+
+int CaptionWidth(const QString& caption)
+{
+    // The window manager writes the caption in a font of its own, often bold
+    // and larger than the box's text, beside its icon and up to three
+    // buttons, and shortens what does not fit. Room is made for the caption
+    // in a bold font of the text height, and for four squares of twice that.
+    const int textHeight = ScreenScale().TextHeight();
+    QFont font = QApplication::font();
+    font.setPixelSize(textHeight);
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(caption) + 4 * 2 * textHeight;
 }
 
 QString ErrorBoxText(const QString& message)

@@ -39,6 +39,9 @@ void ShowMessage(const QString& text);
 // The standard error box: application title, error icon, OK.
 void ShowErrorText(const QString& message);
 
+// The least width of a box whose title bar shows the whole caption.
+int CaptionWidth(const QString& caption);
+
 // The error box's text: a "." is appended when the last character sorts after ".".
 QString ErrorBoxText(const QString& message);
 

@@ -4,6 +4,7 @@
 #include "toolkit/Colors.h"
 #include "toolkit/Environment.h"
 #include "toolkit/Pictures.h"
+#include "toolkit/WindowFrame.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -11,8 +12,15 @@
 #include <QPixmap>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QWindow>
 
 namespace tk {
+
+namespace {
+// The window manager frames all our windows alike: what it said about one
+// places the next one right at once.
+std::optional<QMargins> knownFrame;
+} // namespace
 
 TForm::TForm(const QString& caption, QSize designClient)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint)
@@ -45,14 +53,39 @@ void TForm::SetIcon(const char* picture)
     });
 }
 
+void TForm::PlaceCentred()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    if (!knownFrame)
+        knownFrame = AskFrameMargins(this);
+    frameGuessed_ = !knownFrame;
+    // The client area is placed: the window manager puts the frame around it.
+    setGeometry(CentredClientRect(screen->geometry(), size(), knownFrame.value_or(QMargins())));
+}
+
+void TForm::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (!frameGuessed_ || !windowHandle())
+        return;
+    // Placed without knowing the frame: once the window manager has put it
+    // on, the window is centred again with it.
+    const QMargins frame = windowHandle()->frameMargins();
+    if (frame.isNull())
+        return;
+    knownFrame = frame;
+    frameGuessed_ = false;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(CentredClientRect(screen->geometry(), size(), frame));
+}
+
 void TForm::Show()
 {
     if (!centred_) {
         // Centred on the desktop when first shown.
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect desktop = screen->geometry();
-            move(desktop.x() + (desktop.width() - width()) / 2, desktop.y() + (desktop.height() - height()) / 2);
-        }
+        PlaceCentred();
         centred_ = true;
     }
     if (!isVisible())

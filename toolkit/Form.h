@@ -39,9 +39,14 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
+    // Centred on the desktop with the frame the window manager puts around it.
+    void PlaceCentred();
+
     bool centred_ = false;
+    bool frameGuessed_ = false; // placed before the frame's size was known
 };
 
 } // namespace tk

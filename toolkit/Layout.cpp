@@ -73,6 +73,8 @@ QWidget* Create(const ControlDef& def, QWidget* parent, TForm* form)
         auto* bar = new TProgressBar(parent);
         bar->SetRange(def.min, def.max);
         bar->setOrientation(def.vertical ? Qt::Vertical : Qt::Horizontal);
+        bar->Smooth = def.smooth;
+        bar->BorderWidth = def.borderWidth;
         return bar;
     }
     case Kind::GroupBox: {

@@ -47,6 +47,8 @@ struct ControlDef {
     // Progress bar.
     int min = 0, max = 100;
     bool vertical = false;
+    bool smooth = false;          // one continuous fill, drawn whatever the style
+    int borderWidth = 0;          // of a smooth bar, in pixels
     // Timer.
     unsigned interval = 1000;
     bool enabled = true;

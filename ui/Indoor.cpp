@@ -37,7 +37,7 @@ const std::vector<tk::ControlDef>& TForm2::Layout()
     return layout;
 }
 
-TForm2::TForm2() : TForm(QStringLiteral("Инструктаж [Демо] - Вход"), QSize(338, 381))
+TForm2::TForm2() : TForm(QStringLiteral("Инструктаж [Демо] - Вход"), DesignClient)
 {
     const tk::Controls c = tk::BuildLayout(this, Layout());
     Label1 = c.Get<tk::TLabel>("Label1");

@@ -21,6 +21,8 @@ public:
     void Button1Click();
 
     static const std::vector<tk::ControlDef>& Layout();
+    // The client area at 120 pixels per inch.
+    static constexpr QSize DesignClient{338, 381};
 };
 
 extern TForm2* Form2;

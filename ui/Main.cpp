@@ -24,7 +24,7 @@ const std::vector<tk::ControlDef>& TForm1::Layout()
         {.name = "Image2", .kind = Kind::Image, .left = 0, .top = 0, .width = 321, .height = 73,
          .picture = pictures::Logo},
         {.name = "ProgressBar1", .kind = Kind::ProgressBar, .left = 320, .top = 0, .width = 683, .height = 69,
-         .min = 0, .max = 600, .vertical = true},
+         .min = 0, .max = 600, .vertical = true, .smooth = true, .borderWidth = 1},
         {.name = "Panel2", .kind = Kind::Panel, .left = 0, .top = 72, .width = 1001, .height = 651,
          .caption = "Panel2", .color = tk::clActiveBorder},
         {.name = "CppWebBrowser1", .kind = Kind::HtmlView, .left = 8, .top = 80, .width = 985, .height = 633,
@@ -48,7 +48,7 @@ const std::vector<tk::ControlDef>& TForm1::Layout()
     return layout;
 }
 
-TForm1::TForm1() : TForm(QStringLiteral("Инструктаж [Демо] - Простосмотр слайдов"), QSize(1006, 723))
+TForm1::TForm1() : TForm(QStringLiteral("Инструктаж [Демо] - Простосмотр слайдов"), DesignClient)
 {
     const tk::Controls c = tk::BuildLayout(this, Layout());
     Image1 = c.Get<tk::TImage>("Image1");
@@ -63,6 +63,12 @@ TForm1::TForm1() : TForm(QStringLiteral("Инструктаж [Демо] - Пр�
     Label2 = c.Get<tk::TLabel>("Label2");
     StaticText2 = c.Get<tk::TStaticText>("StaticText2");
     Timer1 = c.Get<tk::TTimer>("Timer1");
+    // The course logo covers the organisation's logo completely. On a screen of
+    // another density the two pictures fit their areas differently (at 96
+    // pixels per inch the bitmap would come out two pixels wider), so the
+    // bitmap is kept within the course logo as drawn.
+    if (!Image2->Picture().isNull())
+        Image1->resize(Image1->size().boundedTo(Image2->DrawnSize()));
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Button2->OnClick = [this] { Button2Click(); };
     Timer1->OnTimer = [this] { Timer1Timer(); };

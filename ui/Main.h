@@ -37,6 +37,8 @@ public:
     void Button2Click();
 
     static const std::vector<tk::ControlDef>& Layout();
+    // The client area at 120 pixels per inch.
+    static constexpr QSize DesignClient{1006, 723};
 
 private:
     void SetCaption(const std::string& text) override;

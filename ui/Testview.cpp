@@ -91,7 +91,7 @@ const std::vector<tk::ControlDef>& TTestForm::Layout()
     return layout;
 }
 
-TTestForm::TTestForm() : TForm(QStringLiteral("Инструктаж [Демо] - Пройти тест"), QSize(1006, 723))
+TTestForm::TTestForm() : TForm(QStringLiteral("Инструктаж [Демо] - Пройти тест"), DesignClient)
 {
     const tk::Controls c = tk::BuildLayout(this, Layout());
     Image1 = c.Get<tk::TImage>("Image1");
@@ -165,8 +165,16 @@ void TTestForm::Button2Click()
         TestRun.Answer = 2;
     else if (RadioButton3->Checked())
         TestRun.Answer = 3;
-    Trace("#" + tk::IntToStr(TestRun.Answer) + "1" + "Ответ: " + tk::IntToStr(TestRun.Answer) +
-          "Правильный ответ: " + tk::IntToStr(TestRun.RightAnswer[TestRun.QQ]));
+    // Appended piece by piece: GCC 12 at -O3 takes "#" + a temporary for an
+    // overlapping copy and warns (-Wrestrict).
+    std::string answerLine = "#";
+    answerLine += tk::IntToStr(TestRun.Answer);
+    answerLine += "1";
+    answerLine += "Ответ: ";
+    answerLine += tk::IntToStr(TestRun.Answer);
+    answerLine += "Правильный ответ: ";
+    answerLine += tk::IntToStr(TestRun.RightAnswer[TestRun.QQ]);
+    Trace(answerLine);
     if (TestRun.Answer == 0) {
         tk::ShowMessage(QStringLiteral("Нужно выбрать ответ!"));
         return;

@@ -41,6 +41,8 @@ public:
     void ApplyVerdict();
 
     static const std::vector<tk::ControlDef>& Layout();
+    // The client area at 120 pixels per inch.
+    static constexpr QSize DesignClient{1006, 723};
 
 private:
     void Trace(const std::string& line);

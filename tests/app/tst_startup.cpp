@@ -45,7 +45,11 @@ private slots:
         hooks.beforeRun = [&] {
             QTimer::singleShot(0, [&] {
                 checked = true;
-                QCOMPARE(tk::Application()->Title, QStringLiteral("Инструктаж [Демо-версия]"));
+                QCOMPARE(tk::Application()->Title(), QStringLiteral("Инструктаж [Демо-версия]"));
+                // What the task bar groups the windows under; the captions stay the windows' own.
+                QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Инструктаж [Демо-версия]"));
+                QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Инструктаж [Демо-версия]"));
+                QCOMPARE(Form2->windowTitle(), QStringLiteral("Инструктаж [Демо] - Вход"));
                 QCOMPARE(tk::Application()->MainForm(), Form2);
                 QVERIFY(Form2->isVisible());
                 QVERIFY(!Form1->isVisible());

@@ -1,6 +1,7 @@
 #pragma once
-// The main of the window tests: the offscreen platform, a pinned density of
-// 120 pixels per inch (the layouts' own), and recording HTML views.
+// The main of the window tests: the offscreen platform unless another one is
+// asked for (QT_QPA_PLATFORM=xcb shows a failing test on a display), a pinned
+// density of 120 pixels per inch (the layouts' own), and recording HTML views.
 #include "RecordingView.h"
 
 #include "toolkit/Environment.h"
@@ -11,7 +12,8 @@
 #define STATION_TEST_MAIN(TestClass)                                                                                   \
     int main(int argc, char** argv)                                                                                    \
     {                                                                                                                  \
-        qputenv("QT_QPA_PLATFORM", "offscreen");                                                                        \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                            \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                                                    \
         tk::PrepareProcessEnvironment();                                                                               \
         QApplication app(argc, argv);                                                                                  \
         tk::SetPixelsPerInchOverride(120);                                                                             \

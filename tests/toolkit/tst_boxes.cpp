@@ -4,8 +4,10 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
+#include "toolkit/Environment.h"
 
 #include <QAbstractButton>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -19,6 +21,9 @@ struct Seen {
     QStringList buttons;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     bool appModal = false;
+    int width = 0;
+    bool fixedSize = false;
+    Qt::WindowFlags flags;
 };
 
 // Presses `button` (by caption, or Escape when empty) on the next box that comes up.
@@ -34,6 +39,9 @@ void AnswerNextBox(const QString& button, Seen& seen)
         seen.text = box->text();
         seen.icon = box->icon();
         seen.appModal = box->windowModality() == Qt::ApplicationModal;
+        seen.width = box->width();
+        seen.fixedSize = box->minimumSize() == box->maximumSize();
+        seen.flags = box->windowFlags();
         seen.defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
         for (QAbstractButton* b : box->buttons())
             seen.buttons << b->text();
@@ -54,7 +62,7 @@ class BoxesTest : public QObject {
     tk::TApplication app;
 
 private slots:
-    void initTestCase() { app.Title = QStringLiteral("Инструктаж [Демо-версия]"); }
+    void initTestCase() { app.SetTitle(QStringLiteral("Инструктаж [Демо-версия]")); }
 
     void okBoxReturnsOne()
     {
@@ -94,6 +102,41 @@ private slots:
                  code);
         QCOMPARE(seen.buttons, (QStringList{QStringLiteral("Да"), QStringLiteral("Нет")}));
         QCOMPARE(seen.defaultButton, QStringLiteral("Да"));
+        QCOMPARE(seen.icon, QMessageBox::NoIcon); // flags 4 ask for no icon
+    }
+
+    void aBoxShowsItsWholeCaptionAndCannotBeMaximised_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("message") << int(tk::BoxKind::Message) << "Инструктаж [Демо-версия]";
+        QTest::newRow("error") << int(tk::BoxKind::Error) << "Инструктаж [Демо-версия]";
+        QTest::newRow("yes/no") << int(tk::BoxKind::MessageBox) << "ВНИМАНИЕ!";
+    }
+    void aBoxShowsItsWholeCaptionAndCannotBeMaximised()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, caption);
+        Seen seen;
+        AnswerNextBox(QString(), seen);
+        // A short text: the box would be narrower than its caption.
+        if (kind == int(tk::BoxKind::MessageBox))
+            tk::MessageBox(QStringLiteral("Да?"), caption, tk::MB_YESNO);
+        else if (kind == int(tk::BoxKind::Message))
+            tk::ShowMessage(QStringLiteral("Да?"));
+        else
+            tk::ShowErrorText(QStringLiteral("Да?"));
+        QCOMPARE(seen.title, caption);
+        // Room for the caption in a bold font of the text height, and for the title bar's buttons.
+        QFont bold = QApplication::font();
+        bold.setPixelSize(tk::ScreenScale().TextHeight());
+        bold.setBold(true);
+        const int captionWidth = QFontMetrics(bold).horizontalAdvance(caption);
+        QVERIFY2(seen.width >= captionWidth + 3 * tk::ScreenScale().TextHeight(),
+                 qPrintable(QStringLiteral("a box %1 wide for a caption of %2").arg(seen.width).arg(captionWidth)));
+        QVERIFY(seen.width >= tk::CaptionWidth(caption));
+        QVERIFY(seen.fixedSize);
+        QVERIFY(!(seen.flags & Qt::WindowMaximizeButtonHint));
     }
 
     void showMessageHasTheTitleNoIconAndOneOk()

@@ -4,6 +4,7 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
+#include "toolkit/Dialogs.h"
 #include "toolkit/Dpi.h"
 #include "toolkit/Form.h"
 #include "toolkit/Layout.h"
@@ -11,10 +12,16 @@
 
 #include "toolkit/core/Exception.h"
 
+#include <QAbstractButton>
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QMessageBox>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTemporaryDir>
-#include <QThread>
+
+#include <memory>
 
 namespace {
 
@@ -30,6 +37,21 @@ QByteArray Jpeg(const QImage& image)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPEG", 95);
     return data;
+}
+
+// The study window's bar, 40 x 69, drawn under a Qt style.
+QImage SmoothStudyBar(int position, const QString& styleName)
+{
+    std::unique_ptr<QStyle> style(QStyleFactory::create(styleName));
+    tk::TProgressBar bar(nullptr);
+    bar.setStyle(style.get());
+    bar.Smooth = true;
+    bar.BorderWidth = 1;
+    bar.setOrientation(Qt::Vertical);
+    bar.SetRange(0, 600);
+    bar.SetPosition(position);
+    bar.resize(40, 69);
+    return bar.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace
@@ -70,18 +92,79 @@ private slots:
         QCOMPARE(bar.Position(), 0);
     }
 
-    void timerEnableOnARunningTimerDoesNotRestartIt()
+    // The timer's rules through the event loop. Lateness under load only
+    // makes ticks later, so each check leaves a wide margin on that side.
+    void enablingAStoppedTimerStartsAFullInterval()
     {
         tk::TTimer timer(nullptr);
         QCOMPARE(timer.Interval(), 1000u);
-        QVERIFY(!timer.Enabled() || true);
+        QVERIFY(!timer.Enabled()); // a new timer is stopped
+        timer.SetInterval(400);
+        int ticks = 0;
+        QElapsedTimer clock;
+        qint64 firstTick = -1;
+        timer.OnTimer = [&] {
+            if (ticks++ == 0)
+                firstTick = clock.elapsed();
+        };
+        // Most of an interval runs, then the timer is stopped and started again.
         timer.SetEnabled(true);
-        QThread::msleep(300);
-        timer.SetEnabled(true);
-        // Still counting down the first interval.
-        QVERIFY(timer.Enabled());
+        QTest::qWait(300);
         timer.SetEnabled(false);
         QVERIFY(!timer.Enabled());
+        QCOMPARE(ticks, 0);
+        clock.start();
+        timer.SetEnabled(true);
+        QVERIFY(timer.Enabled());
+        QTRY_COMPARE_WITH_TIMEOUT(ticks, 1, 5000);
+        QVERIFY2(firstTick >= 390, qPrintable(QStringLiteral("first tick after %1 ms").arg(firstTick)));
+    }
+
+    void enablingARunningTimerDoesNotRestartIt()
+    {
+        tk::TTimer timer(nullptr);
+        timer.SetInterval(1000);
+        int ticks = 0;
+        QElapsedTimer clock;
+        qint64 firstTick = -1;
+        timer.OnTimer = [&] {
+            if (ticks++ == 0)
+                firstTick = clock.elapsed();
+        };
+        clock.start();
+        timer.SetEnabled(true);
+        QTest::qWait(600);
+        timer.SetEnabled(true); // a restart would move the tick to about 1600 ms
+        QTRY_COMPARE_WITH_TIMEOUT(ticks, 1, 5000);
+        QVERIFY2(firstTick >= 990 && firstTick < 1500,
+                 qPrintable(QStringLiteral("first tick after %1 ms").arg(firstTick)));
+        timer.SetEnabled(false);
+    }
+
+    void ticksKeepComingBehindAnOpenBox()
+    {
+        tk::TApplication app;
+        app.SetTitle(QStringLiteral("Инструктаж [Демо-версия]"));
+        tk::TTimer timer(nullptr);
+        timer.SetInterval(20);
+        int ticksBehindTheBox = 0;
+        timer.OnTimer = [&] {
+            if (!app.BoxOpen())
+                return;
+            // The real box is up: the event loop delivers the ticks; the fifth answers it.
+            if (++ticksBehindTheBox == 5)
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->buttons().first()->click();
+        };
+        timer.SetEnabled(true);
+        // Should no tick come, the box is answered anyway and the count tells.
+        QTimer::singleShot(10000, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->buttons().first()->click();
+        });
+        tk::ShowMessage(QStringLiteral("Тестирование завершено"));
+        QCOMPARE(ticksBehindTheBox, 5);
+        QVERIFY(timer.Enabled());
     }
 
     void timerHandlerErrorIsShownAndTheTimerGoesOn()
@@ -100,6 +183,45 @@ private slots:
         QCOMPARE(ticks, 1);
         QVERIFY(timer.Enabled());
         QVERIFY(boxes.Failures().isEmpty());
+    }
+
+    void aSmoothBarLooksTheSameWhateverTheStyle()
+    {
+        // 67 pixels inside its border: 300 of 600 is 33.5 rows, rounded to 34.
+        const QImage fusion = SmoothStudyBar(300, QStringLiteral("Fusion"));
+        QCOMPARE(fusion, SmoothStudyBar(300, QStringLiteral("Windows")));
+        const QPalette palette = QApplication::palette();
+        const QRgb border = palette.color(QPalette::Mid).rgb();
+        const QRgb empty = palette.color(QPalette::Button).rgb();
+        const QRgb fill = palette.color(QPalette::Highlight).rgb();
+        for (const QPoint corner : {QPoint(0, 0), QPoint(39, 0), QPoint(0, 68), QPoint(39, 68), QPoint(20, 0), QPoint(0, 40)})
+            QCOMPARE(fusion.pixel(corner), border);
+        for (int y = 1; y <= 67; ++y) {
+            const QRgb expected = y >= 34 ? fill : empty;
+            for (int x = 1; x <= 38; ++x)
+                QVERIFY2(fusion.pixel(x, y) == expected, qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        }
+    }
+
+    void aSmoothBarFillsFromEndToEnd_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("filledRows");
+        QTest::newRow("full") << 600 << 67;
+        QTest::newRow("one step down") << 599 << 67;
+        QTest::newRow("last step") << 1 << 0;
+        QTest::newRow("empty") << 0 << 0;
+    }
+    void aSmoothBarFillsFromEndToEnd()
+    {
+        QFETCH(int, position);
+        QFETCH(int, filledRows);
+        const QImage image = SmoothStudyBar(position, QStringLiteral("Fusion"));
+        const QRgb fill = QApplication::palette().color(QPalette::Highlight).rgb();
+        int filled = 0;
+        for (int y = 1; y <= 67; ++y)
+            filled += image.pixel(20, y) == fill;
+        QCOMPARE(filled, filledRows);
     }
 
     void radioButtonsInAGroupBoxExcludeEachOther()
@@ -284,7 +406,7 @@ private slots:
     void aPictureThatFailsIsReportedAndTheWindowGoesOn()
     {
         tk::TApplication app;
-        app.Title = QStringLiteral("Инструктаж [Демо-версия]");
+        app.SetTitle(QStringLiteral("Инструктаж [Демо-версия]"));
         ScriptedDialogs boxes;
         QTemporaryDir dir;
         QFile bad(dir.filePath(QStringLiteral("bad.jpg")));

@@ -6,11 +6,13 @@
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Form.h"
+#include "toolkit/WindowFrame.h"
 
 #include "toolkit/core/Exception.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QPointer>
 
 #include <functional>
@@ -60,7 +62,7 @@ private slots:
     void init()
     {
         app = std::make_unique<tk::TApplication>();
-        app->Title = QStringLiteral("Заголовок");
+        app->SetTitle(QStringLiteral("Заголовок"));
         app->SetClock([this] { return now; });
         boxes = std::make_unique<ScriptedDialogs>();
         app->CreateForm(main);
@@ -314,6 +316,47 @@ private slots:
             QCOMPARE(shown.kind, tk::BoxKind::Error);
             QCOMPARE(shown.caption, QStringLiteral("Заголовок"));
         }
+    }
+
+    void aWindowIsCentredWithItsFrame_data()
+    {
+        QTest::addColumn<QRect>("desktop");
+        QTest::addColumn<QSize>("client");
+        QTest::addColumn<QMargins>("frame");
+        QTest::addColumn<QRect>("placed");
+        // A border of 1 and a title bar of 18, as openbox frames a window.
+        QTest::newRow("entry window at 96 ppi") << QRect(0, 0, 1280, 1024) << QSize(275, 310)
+                                                << QMargins(1, 18, 1, 1) << QRect(502, 365, 275, 310);
+        QTest::newRow("study window at 120 ppi") << QRect(0, 0, 1280, 1024) << QSize(1006, 723)
+                                                 << QMargins(1, 18, 1, 1) << QRect(137, 159, 1006, 723);
+        QTest::newRow("a second screen") << QRect(1280, 100, 800, 600) << QSize(200, 100) << QMargins(4, 24, 4, 4)
+                                         << QRect(1580, 360, 200, 100);
+        QTest::newRow("no frame") << QRect(0, 0, 1280, 1024) << QSize(275, 310) << QMargins() << QRect(502, 357, 275, 310);
+    }
+    void aWindowIsCentredWithItsFrame()
+    {
+        QFETCH(QRect, desktop);
+        QFETCH(QSize, client);
+        QFETCH(QMargins, frame);
+        QFETCH(QRect, placed);
+        const QRect rect = tk::CentredClientRect(desktop, client, frame);
+        QCOMPARE(rect, placed);
+        // The framed window has the same room on either side, give or take the odd pixel.
+        const QRect framed = rect.marginsAdded(frame);
+        QVERIFY(qAbs((framed.left() - desktop.left()) - (desktop.right() - framed.right())) <= 1);
+        QVERIFY(qAbs((framed.top() - desktop.top()) - (desktop.bottom() - framed.bottom())) <= 1);
+    }
+
+    void aFormIsCentredWhenFirstShownAndStaysWhereItIs()
+    {
+        const QRect desktop = QGuiApplication::primaryScreen()->geometry();
+        second->Show();
+        // Offscreen there is no frame: the client area itself is centred.
+        QCOMPARE(second->geometry(), tk::CentredClientRect(desktop, second->size(), QMargins()));
+        second->Hide();
+        second->move(10, 20);
+        second->Show(); // only the first show centres
+        QCOMPARE(second->pos(), QPoint(10, 20));
     }
 
     void noBoxOnceTheProcessIsEnding()

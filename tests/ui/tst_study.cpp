@@ -85,6 +85,8 @@ private slots:
         QCOMPARE(Form1->ProgressBar1->Min(), 0);
         QCOMPARE(Form1->ProgressBar1->Max(), 600);
         QCOMPARE(Form1->ProgressBar1->Position(), 600);
+        QVERIFY(Form1->ProgressBar1->Smooth);
+        QCOMPARE(Form1->ProgressBar1->BorderWidth, 1);
         QCOMPARE(Form1->Button2->text(), QStringLiteral("Начать тестирование"));
         QCOMPARE(Form1->Button2->Glyph().size(), QSize(16, 16));
         QVERIFY(Form1->Panel1->isHidden());
@@ -107,6 +109,32 @@ private slots:
         QCOMPARE(station->StudyView()->urls, QStringList{QString::fromStdString(InstrPath)});
     }
 
+    void theCourseLogoCoversTheBitmapLogo_data()
+    {
+        QTest::addColumn<int>("ppi");
+        QTest::newRow("96") << 96;
+        QTest::newRow("120") << 120;
+        QTest::newRow("144") << 144;
+    }
+    void theCourseLogoCoversTheBitmapLogo()
+    {
+        QFETCH(int, ppi);
+        // The windows take the density they are made at.
+        station.reset();
+        tk::SetPixelsPerInchOverride(ppi);
+        station = std::make_unique<StationFixture>();
+        tk::SetPixelsPerInchOverride(120);
+        const QRect bitmap(Form1->Image1->pos(), Form1->Image1->DrawnSize());
+        const QRect logo(Form1->Image2->pos(), Form1->Image2->DrawnSize());
+        QVERIFY(!bitmap.isEmpty());
+        QVERIFY2(logo.contains(bitmap), qPrintable(QStringLiteral("bitmap %1x%2 beside a logo of %3x%4")
+                                                       .arg(bitmap.width()).arg(bitmap.height())
+                                                       .arg(logo.width()).arg(logo.height())));
+        // The course logo lies above the bitmap.
+        const QObjectList& order = Form1->children();
+        QVERIFY(order.indexOf(Form1->Image2) > order.indexOf(Form1->Image1));
+    }
+
     void countdownThroughTheWindow()
     {
         startStudy();
@@ -121,6 +149,48 @@ private slots:
         QCOMPARE(Form1->StaticText1->Caption(), QStringLiteral("0:0"));
         QCOMPARE(Form1->ProgressBar1->Position(), 1);
         QVERIFY(Form1->isVisible());
+    }
+
+    void theFocusChainBeginsWithTheView()
+    {
+        startStudy();
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form1->CppWebBrowser1));
+        QStringList chain;
+        QWidget* w = Form1->CppWebBrowser1;
+        do {
+            if (w->focusPolicy() & Qt::TabFocus && w->isVisibleTo(Form1))
+                chain << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != Form1->CppWebBrowser1 && chain.size() < 10);
+        QCOMPARE(chain, (QStringList{"CppWebBrowser1", "Button2"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form1->Button2));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form1->CppWebBrowser1));
+    }
+
+    void aTickThatFailsSaysTimerIsFailedAndTheStudyGoesOn()
+    {
+        startStudy();
+        QCOMPARE(station->Tick(10), 10);
+        // Seconds the clock cannot turn into a caption: the tick fails after counting.
+        study::ProcessClock().Elapsed = 1e12;
+        station->boxes.Expect(QStringLiteral("Timer is failed"));
+        QCOMPARE(station->Tick(1), 1);
+        const tk::BoxRequest& shown = station->boxes.Shown().back();
+        QCOMPARE(shown.kind, tk::BoxKind::Message);
+        QCOMPARE(shown.caption, QStringLiteral("Инструктаж [Демо-версия]"));
+        // Nothing after the failing step: the caption and the bar stay; the clock runs on.
+        QCOMPARE(Form1->StaticText1->Caption(), QStringLiteral("9:49"));
+        QCOMPARE(Form1->ProgressBar1->Position(), 590);
+        QVERIFY(Form1->Timer1->Enabled());
+        QVERIFY(Form1->isVisible());
+        QCOMPARE(station->app->ActiveForm(), Form1);
+        // The next activation starts the period anew and the countdown is whole again.
+        TestForm->Show();
+        Form1->Show();
+        QCOMPARE(station->Tick(1), 1);
+        QCOMPARE(Form1->StaticText1->Caption(), QStringLiteral("9:58"));
     }
 
     void buttonRightAfterShowingHandsOver()

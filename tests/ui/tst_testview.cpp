@@ -6,8 +6,10 @@
 #include "testing/Grading.h"
 
 #include <QCloseEvent>
+#include <QHelpEvent>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QToolTip>
 
 namespace {
 const QString SecondChanceText = QStringLiteral("Неправильный ответ! Перейти к повторному тестированию.");
@@ -31,6 +33,19 @@ class TestviewTest : public QObject {
             moreBoxes();
         Form1->Button2->click();
         QCOMPARE(station->app->ActiveForm(), TestForm);
+    }
+    // To the test window, whose count finds no pages: the message, then No
+    // to the close question; the window stays without a page.
+    void startTestFindingNoPages()
+    {
+        Form2->Show();
+        Form2->Button1->click();
+        station->boxes.Expect(HandOverText)
+            .Expect(QString::fromUtf8(MissingTestsText))
+            .Expect(AbortText, tk::IDNO);
+        Form1->Button2->click();
+        QVERIFY(TestForm->isVisible());
+        QVERIFY(station->TestView()->urls.isEmpty());
     }
     int right() const { return station->RightAnswerOnScreen(Key); }
     int wrong() const { return right() % 3 + 1; }
@@ -104,6 +119,7 @@ private slots:
         QCOMPARE(TestForm->Button2->text(), QStringLiteral("Ответить !"));
         QCOMPARE(TestForm->Button2->Glyph().size(), QSize(32, 32));
         QCOMPARE(TestForm->ProgressBar1->Max(), 50);
+        QVERIFY(!TestForm->ProgressBar1->Smooth); // the style's own bar
         QCOMPARE(TestForm->StaticText1->Caption(), QStringLiteral("Осталось вопросов:"));
         QCOMPARE(TestForm->StaticText2->Caption(), QStringLiteral("5"));
         QCOMPARE(TestForm->StaticText2->palette().color(QPalette::WindowText), QColor(255, 0, 0));
@@ -144,6 +160,96 @@ private slots:
                 order << w->objectName();
         QCOMPARE(order, (QStringList{"CppWebBrowser1", "RadioButton1", "RadioButton2", "RadioButton3", "Button2",
                                      "Memo2"}));
+    }
+
+    void hintsShowAsTooltips_data()
+    {
+        QTest::addColumn<QString>("over");
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("group box") << "GroupBox1" << "Выбирите правильный ответ";
+        QTest::newRow("radio button 1") << "RadioButton1" << "Выбирите правильный ответ";
+        QTest::newRow("radio button 2") << "RadioButton2" << "Выбирите правильный ответ";
+        QTest::newRow("radio button 3") << "RadioButton3" << "Выбирите правильный ответ";
+        QTest::newRow("answer button") << "Button2" << "Подтвердите выбранный ответ";
+        QTest::newRow("progress bar") << "ProgressBar1" << "Вам осталось еще несколько вопросов";
+        QTest::newRow("instructions") << "Memo2" << "Инструкция к тесту";
+        QTest::newRow("count caption") << "StaticText1" << "";
+        QTest::newRow("remaining count") << "StaticText2" << "";
+        QTest::newRow("logo") << "Image1" << "";
+    }
+    void hintsShowAsTooltips()
+    {
+        QFETCH(QString, over);
+        QFETCH(QString, tooltip);
+        startTest();
+        auto* control = TestForm->findChild<QWidget*>(over);
+        QVERIFY(control);
+        QToolTip::hideText();
+        // What the pointer resting over the control's middle sends.
+        const QPoint middle = control->rect().center();
+        QHelpEvent help(QEvent::ToolTip, middle, control->mapToGlobal(middle));
+        QApplication::sendEvent(control, &help);
+        if (tooltip.isEmpty()) {
+            QVERIFY(!QToolTip::isVisible());
+        } else {
+            QVERIFY(QToolTip::isVisible());
+            QCOMPARE(QToolTip::text(), tooltip);
+        }
+        QToolTip::hideText();
+    }
+
+    void theSlotGuardStopsBeforeTheAnswerIsRead()
+    {
+        startTest();
+        const QStringList before = station->Trace();
+        // QQ never passes 4 in a run; the guard stands before RightAnswer[QQ] is read.
+        TestRun.QQ = 5;
+        station->boxes.Expect(QStringLiteral("Ошибка: QQ > 5"));
+        station->Answer(1);
+        QCOMPARE(station->boxes.Shown().back().kind, tk::BoxKind::Message);
+        QCOMPARE(station->Trace(), before); // no answer line, no verdict
+        QCOMPARE(TestRun.QQ, 5);
+        QCOMPARE(TestRun.Answer, 0);
+        QCOMPARE(TestForm->ProgressBar1->Position(), 0);
+        QCOMPARE(TestForm->StaticText2->Caption(), QStringLiteral("5"));
+        QCOMPARE(station->TestView()->urls.size(), 1);
+        QVERIFY(Form1->Panel1->isHidden());
+    }
+
+    void aRunFromAnotherDirectoryCountsThereButShowsAndGradesFromTheProgramsFolder()
+    {
+        // The program's folder has five pages and a key of six lines; the
+        // current directory has six pages of its own.
+        station->WriteFile(QStringLiteral("TESTS/ANS.a"), "1\r\n2\r\n3\r\n1\r\n2\r\n3\r\n");
+        QTemporaryDir elsewhere;
+        QDir(elsewhere.path()).mkpath(QStringLiteral("TESTS"));
+        for (int n = 1; n <= 6; ++n) {
+            QFile page(elsewhere.filePath(QStringLiteral("TESTS/TEST%1.htm").arg(n)));
+            QVERIFY(page.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QDir::setCurrent(elsewhere.path()));
+        startTest();
+        QCOMPARE(station->Trace().front(), QStringLiteral("Найдено 6 тестов"));
+        QCOMPARE(TestRun.TestCount, 6);
+        QCOMPARE(InstrPath, (station->base + QStringLiteral("res/INSTR.htm")).toStdString());
+        QCOMPARE(station->StudyView()->urls, QStringList{QString::fromStdString(InstrPath)});
+        QVERIFY(station->Trace().contains(QStringLiteral("6- ответов")));
+        const std::vector<int> key = {1, 2, 3, 1, 2, 3};
+        for (int q = 0; q < 5; ++q) {
+            QVERIFY(station->TestView()->urls.back().startsWith(station->base + QStringLiteral("TESTS/TEST")));
+            QCOMPARE(TestRun.RightAnswer[q], key.at(std::size_t(TestRun.TestNo[q] - 1)));
+            station->Answer(station->RightAnswerOnScreen(key));
+        }
+        QCOMPARE(Form1->Label1->Caption(), QStringLiteral("Тест успешно сдан!"));
+    }
+
+    void aRunFromADirectoryWithoutTestsFindsNone()
+    {
+        QTemporaryDir elsewhere;
+        QVERIFY(QDir::setCurrent(elsewhere.path()));
+        // The bank beside the program is whole, but the count looks here.
+        startTestFindingNoPages();
+        QCOMPARE(station->StudyView()->urls.size(), 1); // the study page came from the program's folder
     }
 
     void activationStartsARunWithItsTraceLines()
@@ -333,14 +439,7 @@ private slots:
     void missingTestsFolder()
     {
         QDir(station->base + QStringLiteral("TESTS")).removeRecursively();
-        Form2->Show();
-        Form2->Button1->click();
-        station->boxes.Expect(HandOverText)
-            .Expect(QString::fromUtf8(MissingTestsText))
-            .Expect(AbortText, tk::IDNO);
-        Form1->Button2->click();
-        QVERIFY(TestForm->isVisible());
-        QVERIFY(station->TestView()->urls.isEmpty());
+        startTestFindingNoPages();
         station->boxes.Expect(QString::fromUtf8(MissingTestsText));
         station->Answer(1);
         QVERIFY(verdictLines().isEmpty());

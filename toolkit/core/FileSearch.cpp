@@ -11,6 +11,12 @@ namespace tk {
 namespace detail {
 
 struct SearchCursor {
+    // The iterator is made in place: assigning one calls a swap that GCC 12's
+    // library lacks at -Os, and the MinSizeRel build would not link.
+    SearchCursor(fs::path where, std::string pattern, int excludedAttributes, std::error_code& ec)
+        : folder(std::move(where)), namePattern(std::move(pattern)), excluded(excludedAttributes), it(folder, ec)
+    {
+    }
     fs::path folder;
     std::string namePattern;
     int excluded = 0;       // special attributes the caller did not ask for
@@ -129,19 +135,16 @@ bool MatchesWildcard(const std::string& name, const std::string& pattern)
 int FindFirst(const std::string& pattern, int attr, TSearchRec& rec)
 {
     FindClose(rec);
-    auto cursor = std::make_shared<detail::SearchCursor>();
     const auto slash = pattern.rfind('/');
-    if (slash == std::string::npos) {
-        cursor->folder = ".";
-        cursor->namePattern = pattern;
-    } else {
-        cursor->folder = slash == 0 ? std::string("/") : pattern.substr(0, slash);
-        cursor->namePattern = pattern.substr(slash + 1);
+    fs::path folder = ".";
+    std::string namePattern = pattern;
+    if (slash != std::string::npos) {
+        folder = slash == 0 ? std::string("/") : pattern.substr(0, slash);
+        namePattern = pattern.substr(slash + 1);
     }
-    cursor->excluded = ~attr & SpecialAttributes;
-
     std::error_code ec;
-    cursor->it = fs::directory_iterator(cursor->folder, ec);
+    auto cursor = std::make_shared<detail::SearchCursor>(std::move(folder), std::move(namePattern),
+                                                         ~attr & SpecialAttributes, ec);
     if (ec)
         return ErrorPathNotFound;
     rec.Cursor = std::move(cursor);
