@@ -21,7 +21,7 @@ int main(int argc, char** argv)
     const QString text = QString::fromUtf8(argv[2]);
     tk::Initialize(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    tk::Application()->Title = QString::fromUtf8(station::ApplicationTitle);
+    tk::Application()->SetTitle(QString::fromUtf8(station::ApplicationTitle));
     kiosk::ShowUntil(text, std::chrono::seconds(*seconds));
     tk::Finalize();
     return 0;
