@@ -97,7 +97,7 @@ inline std::map<std::string, std::string> Snapshot(const fs::path& root)
     std::map<std::string, std::string> entries;
     std::error_code ec;
     for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
-        const auto name = fs::relative(it->path(), root).string();
+        const auto name = it->path().lexically_relative(root).string();
         if (it->is_symlink())
             entries[name] = "<link to " + fs::read_symlink(it->path()).string() + ">";
         else if (it->is_directory())
