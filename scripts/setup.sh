@@ -9,7 +9,7 @@ packages=(
   libjpeg62-turbo-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth openbox xdotool x11-utils imagemagick strace
-  libgumbo-dev
+  libgumbo-dev libqpdf-dev poppler-utils
 )
 
 missing=()
