@@ -65,9 +65,14 @@ std::string_view StripAscii(std::string_view text)
     return text.substr(first, text.find_last_not_of(" \t\r\n\f") - first + 1);
 }
 
+// Lines end with LF, CR LF or a lone CR, as the parser counts them.
 int LineOfOffset(std::string_view bytes, std::size_t offset)
 {
-    return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+    int line = 1;
+    for (std::size_t at = 0; at < offset; ++at)
+        if (bytes[at] == '\n' || (bytes[at] == '\r' && (at + 1 >= bytes.size() || bytes[at + 1] != '\n')))
+            ++line;
+    return line;
 }
 
 int HexValue(char c)
@@ -399,10 +404,10 @@ private:
         if (url.empty() || url.front() == '#')
             return; // this very page
         const int line = static_cast<int>(found->value_start.line);
-        const auto [noun, effect] = TextOf(kind);
-        const std::string head = std::string(noun) + " «" + Shown(url, 80) + "»";
+        const KindText said = TextOf(kind);
+        const std::string head = std::string(said.noun) + " «" + Shown(url, 80) + "»";
         const auto fault = [&](const std::string& why) {
-            Add(Severity::Fault, line, head + why + " — " + effect);
+            Add(Severity::Fault, line, head + why + " — " + said.effect);
         };
 
         std::string scheme = SchemeOf(url);

@@ -2,6 +2,7 @@
 
 #include "tools/Charset.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <system_error>
@@ -51,6 +52,15 @@ const char* KindName(LineKind kind) { return kind == LineKind::Utf8 ? "UTF-8" : 
 bool OnlyBlanks(std::string_view text)
 {
     return text.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
+}
+
+// Form feeds and vertical tabs are blanks to the operator, and no page shows
+// them as such.
+std::string AsText(std::string_view text)
+{
+    std::string out(text);
+    std::replace_if(out.begin(), out.end(), [](char c) { return c == '\f' || c == '\v'; }, ' ');
+    return out;
 }
 
 } // namespace
@@ -128,8 +138,16 @@ std::optional<SourceText> DecodeSource(std::string_view bytes, std::vector<Probl
         }
     }
 
-    if (kind != LineKind::Other)
-        return SourceText{std::string(bytes), bom ? "UTF-8 с BOM" : "UTF-8"};
+    if (kind != LineKind::Other) {
+        // C1 controls are no text either, and no page could show them.
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            for (std::size_t at = 0; at + 1 < lines[k].size(); ++at)
+                if (lines[k][at] == '\xC2' && static_cast<unsigned char>(lines[k][at + 1]) < 0xA0)
+                    return fail(static_cast<int>(k + 1), "это не текстовый файл: в строке управляющий символ U+00"
+                                                             + HexByte(static_cast<unsigned char>(lines[k][at + 1])).substr(2));
+        }
+        return SourceText{AsText(bytes), bom ? "UTF-8 с BOM" : "UTF-8"};
+    }
     auto text = charset::ToUtf8(bytes, "WINDOWS-1251");
     if (!text) {
         // Say where: the first line that does not convert.
@@ -144,7 +162,7 @@ std::optional<SourceText> DecodeSource(std::string_view bytes, std::vector<Probl
         }
         return fail(0, "файл не читается ни как UTF-8, ни как windows-1251");
     }
-    return SourceText{std::move(*text), "windows-1251"};
+    return SourceText{AsText(*text), "windows-1251"};
 }
 
 std::optional<SourceText> ReadSource(const fs::path& file, std::vector<Problem>& problems)
@@ -169,11 +187,12 @@ std::optional<SourceText> ReadSource(const fs::path& file, std::vector<Problem>&
     if (!in)
         return fail("файл не открывается для чтения");
     // Pipes have no size: read one byte past the limit to notice.
-    std::string bytes(MaxSourceBytes + 1, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::string bytes;
+    char block[1 << 16];
+    while (bytes.size() <= MaxSourceBytes && in.read(block, sizeof block).gcount() > 0)
+        bytes.append(block, static_cast<std::size_t>(in.gcount()));
     if (in.bad())
         return fail("файл не читается");
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
     if (bytes.size() > MaxSourceBytes)
         return fail("файл больше " + Megabytes(MaxSourceBytes) + ": файл вопросов не бывает таким большим — проверьте, "
                                                                  "тот ли это файл");

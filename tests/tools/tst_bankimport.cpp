@@ -5,6 +5,7 @@
 #include "tools/BankImport.h"
 #include "tools/Charset.h"
 
+#include "ShownText.h"
 #include "StationFolder.h"
 
 #include "testing/AnswerKey.h"
@@ -15,7 +16,6 @@
 
 #include <QtTest>
 
-#include <gumbo.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,38 +56,15 @@ std::vector<Expected> AikenExpected(int count)
     return expected;
 }
 
-// What a page shows: the text of its question and of its three choices,
-// read the way a browser reads the page.
+// What a page shows, read the way a browser reads the page.
 QStringList Shown(const std::string& page)
 {
     const auto text = charset::ToUtf8(page, "WINDOWS-1251");
     if (!text)
         return {"not windows-1251"};
-    GumboOutput* output = gumbo_parse(text->c_str());
     QStringList shown;
-    std::function<QString(const GumboNode*)> textOf = [&](const GumboNode* node) {
-        if (node->type == GUMBO_NODE_TEXT)
-            return QString::fromUtf8(node->v.text.text);
-        QString all;
-        if (node->type == GUMBO_NODE_ELEMENT) {
-            for (unsigned k = 0; k < node->v.element.children.length; ++k)
-                all += textOf(static_cast<const GumboNode*>(node->v.element.children.data[k]));
-            if (node->v.element.tag == GUMBO_TAG_BR)
-                all += '\n';
-        }
-        return all;
-    };
-    std::function<void(const GumboNode*)> walk = [&](const GumboNode* node) {
-        if (node->type != GUMBO_NODE_ELEMENT)
-            return;
-        const GumboAttribute* cls = gumbo_get_attribute(&node->v.element.attributes, "class");
-        if (cls && (std::string(cls->value) == "q" || std::string(cls->value) == "text"))
-            shown << textOf(node);
-        for (unsigned k = 0; k < node->v.element.children.length; ++k)
-            walk(static_cast<const GumboNode*>(node->v.element.children.data[k]));
-    };
-    walk(output->root);
-    gumbo_destroy_output(&kGumboDefaultOptions, output);
+    for (const auto& part : shown::QuestionAndChoices(*text))
+        shown << QString::fromStdString(part);
     return shown;
 }
 

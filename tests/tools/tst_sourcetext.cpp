@@ -57,6 +57,7 @@ void SourceTextTest::characterSets_data()
     const QByteArray cp = QByteArray::fromStdString(Cp1251Question);
     QTest::newRow("plain ASCII") << QByteArray("Q?\nA) 1\n") << "Q?\nA) 1\n" << "UTF-8";
     QTest::newRow("UTF-8") << QByteArray("Вопрос?\r\nА) да\r\n") << "Вопрос?\r\nА) да\r\n" << "UTF-8";
+    QTest::newRow("form feeds and vertical tabs are blanks") << QByteArray("Q\f1\v2\n") << "Q 1 2\n" << "UTF-8";
     QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBFВопрос") << "Вопрос" << "UTF-8 с BOM";
     QTest::newRow("windows-1251") << "Q\n" + cp + "?\n\xB9 1 \xAB\xE5\xB8\xBB" << "Q\nВопрос?\n№ 1 «её»"
                                   << "windows-1251";
@@ -84,6 +85,8 @@ void SourceTextTest::notText_data()
     QTest::newRow("only blanks") << QByteArray(" \r\n\t\n") << "q.txt: в файле нет ни одной строки текста";
     QTest::newRow("binary") << QByteArray("Q\nA) 1\n\x01\x02\x00\x05", 10)
                             << "q.txt:3: это не текстовый файл: в строке управляющий байт 0x01";
+    QTest::newRow("a C1 control in UTF-8") << QByteArray("Q\nA) 1\xC2\x85\n")
+                                           << "q.txt:2: это не текстовый файл: в строке управляющий символ U+0085";
     QTest::newRow("an Excel book")
         << QByteArray("PK\x03\x04\x14\x00", 6)
         << "q.txt: это книга Excel или документ Word, а не текст: сохраните вопросы как «CSV (разделители — точка с "
