@@ -32,7 +32,7 @@ inline std::vector<std::string> QuestionAndChoices(std::string_view utf8Page)
         if (node->type != GUMBO_NODE_ELEMENT)
             return;
         const GumboAttribute* cls = gumbo_get_attribute(&node->v.element.attributes, "class");
-        if (cls && (std::string_view(cls->value) == "q" || std::string_view(cls->value) == "text")) {
+        if (node->v.element.tag == GUMBO_TAG_H1 || (cls && std::string_view(cls->value) == "text")) {
             shown.push_back(textOf(node));
             return;
         }
