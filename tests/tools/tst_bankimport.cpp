@@ -20,7 +20,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <thread>
 #include <set>
 #include <sstream>
 
@@ -104,6 +106,7 @@ private slots:
     void existingBankNeedsReplace();
     void replacementRemovesTheOldBankWhole();
     void failureHalfwayLeavesTheOldBank();
+    void interruptedAtAnyMomentLeavesOneWholeBank();
     void badInputWritesNothing_data();
     void badInputWritesNothing();
     void folderNotWritable();
@@ -292,6 +295,33 @@ void BankImportTest::failureHalfwayLeavesTheOldBank()
     QVERIFY2(Errors(outcome)[0].contains("/TEST4.htm: файл больше, чем разрешено записывать"), qPrintable(Errors(outcome)[0]));
     QVERIFY(Snapshot(root) == before);
     QVERIFY(NoTemporaryFolders(root));
+}
+
+void BankImportTest::interruptedAtAnyMomentLeavesOneWholeBank()
+{
+    // Ctrl+C (or a shutdown) at some moment of a long import: afterwards the
+    // folder holds either the old bank or the whole new one, and nothing else.
+    const fs::path source = Source("q.txt", AikenBank(2000));
+    for (const int delayMs : {0, 5, 20, 60, 150, 400}) {
+        const fs::path root = NewStation();
+        MakeStation(root, {"pages 1-7", "TESTS/plan.png"}, Key(7));
+        const auto before = Snapshot(root);
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(ImportInto(source, root, true).written ? 0 : 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        ::kill(child, SIGINT);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+
+        QVERIFY(NoTemporaryFolders(root));
+        const auto after = Snapshot(root);
+        if (after == before)
+            continue; // stopped in time: the old bank as it was
+        QCOMPARE(contentcheck::CheckStation(root).testCount, 2000);
+        QCOMPARE(after.size(), before.size() - 7 - 1 + 2000 + 1); // pages and key replaced, the picture kept
+        QVERIFY(after.count("TESTS/plan.png"));
+    }
 }
 
 void BankImportTest::badInputWritesNothing_data()
