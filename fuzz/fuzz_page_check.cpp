@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view page(reinterpret_cast<const char*>(data), size);
     const auto kind = size % 2 ? contentcheck::PageKind::Question : contentcheck::PageKind::Study;
     const fs::path file = station / (kind == contentcheck::PageKind::Question ? "TESTS/TEST1.htm" : "res/INSTR.htm");
-    const auto findings = contentcheck::InspectPage(page, file, kind, {station, station / "TESTS" / "ANS.a"});
+    const auto findings = contentcheck::InspectPage(page, file, kind, {station, {station / "TESTS" / "ANS.a"}});
 
     // Lines end with LF, CR LF or a lone CR.
     int lines = 1;

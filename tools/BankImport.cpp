@@ -320,7 +320,8 @@ ImportOutcome Import(const ImportRequest& request)
             if (ec)
                 Fail(tests, ec.value());
         }
-        const contentcheck::PagePlaces places{request.folder, fresh.Path() / station::KeyName};
+        // The new key and the old one (until the swap) are both keys to the station.
+        const contentcheck::PagePlaces places{request.folder, {fresh.Path() / station::KeyName, request.folder / station::KeyFile}};
         for (std::size_t k = 0; k < parsed.questions.size(); ++k) {
             ThrowIfInterrupted();
             const Question& question = parsed.questions[k];

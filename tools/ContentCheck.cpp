@@ -98,7 +98,7 @@ std::string Str(std::int64_t n) { return std::to_string(n); }
 void AddPageFindings(const fs::path& folder, const fs::path& page, PageKind kind, Area area, std::int64_t order,
                      const std::string& file, Findings& out)
 {
-    for (auto& finding : InspectPageFile(page, kind, {folder, folder / KeyFile}))
+    for (auto& finding : InspectPageFile(page, kind, {folder, {folder / KeyFile}}))
         out.Add(finding.severity, area, order, file, finding.line, std::move(finding.text));
 }
 

@@ -220,8 +220,10 @@ private:
 class Inspector {
 public:
     Inspector(std::string_view bytes, const fs::path& page, PageKind kind, const PagePlaces& places)
-        : bytes_(bytes), page_(page), kind_(kind), station_(Resolved(places.station)), key_(Resolved(places.key))
+        : bytes_(bytes), page_(page), kind_(kind), station_(Resolved(places.station))
     {
+        for (const auto& key : places.keys)
+            keys_.push_back(Resolved(key));
     }
 
     std::vector<PageFinding> Run()
@@ -441,7 +443,7 @@ private:
         const fs::path resolved = Resolved(path.front() == '/' ? fs::path(path) : page_.parent_path() / path);
         if (!Inside(resolved, station_))
             return fault(" ведёт за пределы папки станции, а станция показывает только свою папку");
-        if (resolved == key_)
+        if (std::find(keys_.begin(), keys_.end(), resolved) != keys_.end())
             return fault(" ведёт на ключ ответов, а его станция не показывает");
         std::error_code ec;
         const auto status = fs::status(resolved, ec);
@@ -478,7 +480,7 @@ private:
     fs::path page_;
     PageKind kind_;
     fs::path station_;
-    fs::path key_;
+    std::vector<fs::path> keys_;
     std::string converted_;
     std::string baseUrl_;
     std::vector<std::string> texts_;

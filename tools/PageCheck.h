@@ -22,7 +22,7 @@ struct PageFinding {
 
 struct PagePlaces {
     std::filesystem::path station; // the station's folder: nothing outside it is shown
-    std::filesystem::path key;     // the answer key, which the station never shows
+    std::vector<std::filesystem::path> keys; // answer keys, which the station never shows
 };
 
 // `bytes` is the content of `page`, a file inside the station's folder.

@@ -307,8 +307,10 @@ void BankImportTest::interruptedAtAnyMomentLeavesOneWholeBank()
         MakeStation(root, {"pages 1-7", "TESTS/plan.png"}, Key(7));
         const auto before = Snapshot(root);
         const pid_t child = ::fork();
-        if (child == 0)
+        if (child == 0) {
+            ::signal(SIGINT, SIG_DFL); // as in the operator's shell, not the test's crash handler
             ::_exit(ImportInto(source, root, true).written ? 0 : 1);
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         ::kill(child, SIGINT);
         int status = 0;
@@ -443,14 +445,18 @@ void BankImportTest::htmlQuestionsMustFindTheirFiles()
     const fs::path other = NewStation();
     const auto before = Snapshot(other);
     const fs::path bad =
-        Source("q.gift", rest + "\n::web::[html]<img src=\"http://example.org/a.png\"> и <img src='nowhere.png'>{=a ~b ~c}\n");
+        Source("q.gift", rest + "\n::web::[html]<img src=\"http://example.org/a.png\"> и <img src='nowhere.png'>{=a ~b ~c}\n"
+                                "\n::key::[html]Вопрос <a href=\"ANS.a\">с ответами</a>{=a ~b ~c}\n");
     QCOMPARE(Errors(ImportInto(bad, other)),
              (QStringList{QString::fromStdString(bad.string())
                               + ":9: в HTML вопроса картинка «http://example.org/a.png» ведёт в интернет, а у станции нет "
                                 "сети — на её месте будет пустое место",
                           QString::fromStdString(bad.string())
                               + ":9: в HTML вопроса картинка «nowhere.png»: такого файла нет — на её месте будет пустое "
-                                "место"}));
+                                "место",
+                          QString::fromStdString(bad.string())
+                              + ":11: в HTML вопроса ссылка «ANS.a» ведёт на ключ ответов, а его станция не показывает — "
+                                "перейти по ней не получится"}));
     QVERIFY(Snapshot(other) == before);
     QVERIFY(NoTemporaryFolders(other));
 }
