@@ -306,11 +306,12 @@ void BankImportTest::interruptedAtAnyMomentLeavesOneWholeBank()
         const fs::path root = NewStation();
         MakeStation(root, {"pages 1-7", "TESTS/plan.png"}, Key(7));
         const auto before = Snapshot(root);
+        // The child starts as from the operator's shell, without the test's crash handler.
+        const auto testHandler = ::signal(SIGINT, SIG_DFL);
         const pid_t child = ::fork();
-        if (child == 0) {
-            ::signal(SIGINT, SIG_DFL); // as in the operator's shell, not the test's crash handler
+        if (child == 0)
             ::_exit(ImportInto(source, root, true).written ? 0 : 1);
-        }
+        ::signal(SIGINT, testHandler);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         ::kill(child, SIGINT);
         int status = 0;
