@@ -27,7 +27,8 @@ for path in opt/briefing-station/res/INSTR.htm opt/briefing-station/TESTS/ANS.a 
   [ -f "$root/$path" ] || fail "missing /$path"
 done
 for path in opt/briefing-station/briefing-station opt/briefing-station/briefing-check \
-  usr/bin/briefing-station usr/bin/briefing-check; do
+  usr/bin/briefing-station usr/bin/briefing-check \
+  opt/briefing-station/briefing-bank usr/bin/briefing-bank; do
   [ -f "$root/$path" ] && [ -x "$root/$path" ] || fail "missing or not executable: /$path"
 done
 icon=$root/usr/share/icons/hicolor/32x32/apps/briefing-station.png
@@ -66,7 +67,8 @@ done
 info=$(dpkg-deb -I "$deb")
 echo "$info" | grep -q '^ Package: briefing-station$' || fail "package name"
 depends=$(echo "$info" | sed -n 's/^ Depends: //p')
-for package in libqt6webenginewidgets6 libqt6widgets6 libjpeg62-turbo libqt6webenginecore6-bin fonts-liberation; do
+for package in libqt6webenginewidgets6 libqt6widgets6 libjpeg62-turbo libqt6webenginecore6-bin fonts-liberation \
+  libgumbo1 libqpdf29; do
   echo "$depends" | grep -q -E "(^|, )$package( |,|$)" || fail "Depends lacks $package: $depends"
 done
 for package in openbox x11-xserver-utils; do
@@ -88,6 +90,23 @@ cp "$scratch/program" "$folder/briefing-station"
 # The packaged checker passes the packaged content, without an argument too.
 (cd / && "$root/usr/bin/briefing-check" >"$scratch/check.log") || fail "briefing-check on the package: $(cat "$scratch/check.log")"
 "$root/usr/bin/briefing-check" "$folder" >/dev/null || fail "briefing-check with the folder"
+
+# The packaged bank tool: a question file becomes a bank the checker passes,
+# and its print holds the answers. As root the launcher lets the engine run
+# without its sandbox; nothing here sets that.
+bank=$scratch/bank
+mkdir -p "$bank"
+cp -r "$folder/res" "$bank/"
+for answer in А Б В А Б; do
+  printf 'Вопрос с ответом %s?\nА) один\nБ) два\nВ) три\nОТВЕТ: %s\n\n' "$answer" "$answer"
+done >"$scratch/questions.txt"
+"$root/usr/bin/briefing-bank" import "$scratch/questions.txt" "$bank" >"$scratch/bank.log" 2>&1 \
+  || fail "briefing-bank import: $(cat "$scratch/bank.log")"
+"$root/usr/bin/briefing-check" "$bank" >"$scratch/check.log" || fail "briefing-check after import: $(cat "$scratch/check.log")"
+(unset QTWEBENGINE_DISABLE_SANDBOX; "$root/usr/bin/briefing-bank" print "$bank" "$scratch/bank.pdf" >"$scratch/bank.log" 2>&1) \
+  || fail "briefing-bank print: $(tail -n 5 "$scratch/bank.log")"
+answers=$(pdftotext "$scratch/bank.pdf" - 2>/dev/null | grep -c '^Правильный ответ: [123]$' || true)
+[ "$answers" = 5 ] || fail "the print holds $answers of 5 answers"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "package ok: $(basename "$deb"), Depends: $depends"

@@ -10,6 +10,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth openbox xdotool x11-utils imagemagick strace
   x11-xserver-utils
+  libgumbo-dev libqpdf-dev poppler-utils
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include "testing/Random.h"
 #include "testing/TestRunState.h"
 #include "tools/KeyLine.h"
+#include "tools/PageCheck.h"
 #include "toolkit/core/Exception.h"
 #include "toolkit/core/StrToInt.h"
 #include "toolkit/core/StringList.h"
@@ -67,27 +68,6 @@ private:
     std::vector<Item> items_;
 };
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size()
-           && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
-
-// Another entry of `folder` whose name differs from `name` only in letter case.
-std::string CaseTwin(const fs::path& folder, const std::string& name)
-{
-    std::error_code ec;
-    std::set<std::string> twins;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const auto entry = it->path().filename().string();
-        if (entry != name && SameIgnoringCase(entry, name))
-            twins.insert(entry);
-    }
-    return twins.empty() ? std::string() : *twins.begin();
-}
-
 // What an entry is when it is not a plain file that can be shown or read;
 // empty for a plain file (a link to one included).
 std::string NotAFile(const fs::path& path)
@@ -113,6 +93,15 @@ bool Exists(const fs::path& path)
 
 std::string Str(std::int64_t n) { return std::to_string(n); }
 
+// --- inside the pages ---
+
+void AddPageFindings(const fs::path& folder, const fs::path& page, PageKind kind, Area area, std::int64_t order,
+                     const std::string& file, Findings& out)
+{
+    for (auto& finding : InspectPageFile(page, kind, {folder, {folder / KeyFile}}))
+        out.Add(finding.severity, area, order, file, finding.line, std::move(finding.text));
+}
+
 // --- the study page ---
 
 void CheckStudyPage(const fs::path& folder, Findings& out)
@@ -133,6 +122,8 @@ void CheckStudyPage(const fs::path& folder, Findings& out)
         add("это " + kind + ", а не страница — окно инструктажа покажет ошибку вместо материала");
     } else if (!Opens(page)) {
         add("файл не открывается для чтения — окно инструктажа покажет ошибку вместо материала");
+    } else {
+        AddPageFindings(folder, page, PageKind::Study, AreaStudy, 0, StudyPage, out);
     }
 }
 
@@ -237,6 +228,8 @@ Bank CheckPages(const fs::path& folder, Findings& out)
                 + Str(count));
         } else if (!Opens(path)) {
             add("файл не открывается для чтения — вместо вопроса станция покажет ошибку");
+        } else {
+            AddPageFindings(folder, path, PageKind::Question, AreaPages, order, file, out);
         }
     }
 
@@ -262,23 +255,33 @@ struct Shares {
     int others = 0; // percent of runs that ask one of the others, on average
 };
 
-// Over a fixed span of seeds, so the figures are the same on every check.
-Shares SimulateShares(int count)
+// The station's own draw over a fixed span of seeds, so that the figures are
+// the same on every check; `each` gets the five page numbers of every run.
+constexpr int SimulatedRuns = 4096;
+
+template <class Each>
+void ForEachDraw(int count, Each each)
 {
-    constexpr int Runs = 4096;
     constexpr std::uint32_t FirstSeed = 1700000000;
     testrun::TestRunState state;
     testrun::Lcg random;
     const testrun::LineSink quiet = [](const std::string&) {};
-    int last = 0;
-    for (int run = 0; run < Runs; ++run) {
+    for (int run = 0; run < SimulatedRuns; ++run) {
         state.TestCount = count;
         random.Seed(FirstSeed + static_cast<std::uint32_t>(run));
         testrun::DrawQuestions(state, random, quiet);
-        last += static_cast<int>(std::count(state.TestNo.begin(), state.TestNo.end(), count));
+        each(state.TestNo);
     }
-    const double others = double(testrun::QuestionsPerRun * Runs - last) / (count - 1);
-    return {static_cast<int>(100.0 * last / Runs + 0.5), static_cast<int>(100.0 * others / Runs + 0.5)};
+}
+
+int Percent(double share) { return static_cast<int>(100.0 * share + 0.5); }
+
+Shares SimulateShares(int count)
+{
+    int last = 0;
+    ForEachDraw(count, [&](const auto& drawn) { last += static_cast<int>(std::count(drawn.begin(), drawn.end(), count)); });
+    const double others = double(testrun::QuestionsPerRun * SimulatedRuns - last) / (count - 1);
+    return {Percent(double(last) / SimulatedRuns), Percent(others / SimulatedRuns)};
 }
 
 // The figures depend on the count alone; a process that checks many folders
@@ -306,6 +309,29 @@ void AddDrawNotes(const Bank& bank, Findings& out)
 }
 
 // --- the answer key ---
+
+// One answer number that is right for more than half of the pages lets a
+// person pass by always choosing it; say how often, by the station's draw.
+void AddDominanceNote(const std::vector<int>& answers, Findings& out)
+{
+    const int count = static_cast<int>(answers.size());
+    for (int value = 1; value <= 3; ++value) {
+        const int same = static_cast<int>(std::count(answers.begin(), answers.end(), value));
+        if (same * 2 <= count)
+            continue;
+        int allSame = 0;
+        ForEachDraw(count, [&](const auto& drawn) {
+            allSame += std::all_of(drawn.begin(), drawn.end(), [&](std::int32_t n) { return answers[n - 1] == value; });
+        });
+        const double once = double(allSame) / SimulatedRuns;
+        const int pass = Percent(once + (1 - once) * once); // with the second chance
+        out.Add(Severity::Info, AreaKey, 0, KeyFile, 0,
+                "вопросов с верным ответом " + Str(value) + ": " + Str(same) + " из " + Str(count) + " ("
+                    + Str(Percent(double(same) / count)) + " %) — человек, который всегда выбирает " + Str(value)
+                    + ", сдаст тест " + (pass < 1 ? "меньше чем в 1 %" : "примерно в " + Str(pass) + " %")
+                    + " случаев (со второй попыткой); перемешайте номера верных ответов");
+    }
+}
 
 void CheckKey(const fs::path& folder, const Bank& bank, Findings& out)
 {
@@ -355,6 +381,7 @@ void CheckKey(const fs::path& folder, const Bank& bank, Findings& out)
     }
 
     // Only lines that a run can read matter: one per countable page.
+    std::vector<int> answers;
     for (int k = 1; k <= std::min(total, count); ++k) {
         const std::string& line = lines.Strings(k - 1);
         const std::string question = station::PageName(k);
@@ -365,8 +392,12 @@ void CheckKey(const fs::path& folder, const Bank& bank, Findings& out)
             fault(k, problem + " — ответ на вопрос " + question + " станция не прочтёт и покажет ошибку");
         } else if (const auto value = tk::StrToInt(line); value < 1 || value > 3) {
             fault(k, "ответ " + Str(value) + " вне 1–3 — на вопрос " + question + " нельзя ответить правильно");
+        } else {
+            answers.push_back(value);
         }
     }
+    if (count >= testrun::QuestionsPerRun && static_cast<int>(answers.size()) == count)
+        AddDominanceNote(answers, out);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "tools/KeyLine.h"
 
+#include "tools/Charset.h"
+
 #include "toolkit/core/Exception.h"
 #include "toolkit/core/StrToInt.h"
 
@@ -47,40 +49,6 @@ bool Readable(const std::string& text)
     } catch (const tk::Exception&) {
         return false;
     }
-}
-
-struct CodePoint {
-    std::size_t length = 0; // 0: no valid UTF-8 sequence starts here
-    unsigned value = 0;
-};
-
-CodePoint DecodeUtf8(std::string_view text, std::size_t at)
-{
-    const auto lead = static_cast<unsigned char>(text[at]);
-    std::size_t length = 0;
-    unsigned minimum = 0;
-    unsigned value = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, minimum = 0x80, value = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, minimum = 0x800, value = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, minimum = 0x10000, value = lead & 0x07u;
-    } else {
-        return {};
-    }
-    if (at + length > text.size())
-        return {};
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[at + k]);
-        if ((next & 0xC0u) != 0x80u)
-            return {};
-        value = value << 6 | (next & 0x3Fu);
-    }
-    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
-    if (value < minimum || value > 0x10FFFF || surrogate)
-        return {};
-    return {length, value};
 }
 
 // Characters a terminal shows as nothing or as a plain space, though they
@@ -138,7 +106,7 @@ std::string Shown(const std::string& bytes, std::size_t limit)
         } else if (c == '\\') {
             out += "\\\\";
             ++at;
-        } else if (const auto point = c >= 0x80 ? DecodeUtf8(bytes, at) : CodePoint{}; point.length > 0) {
+        } else if (const auto point = c >= 0x80 ? charset::DecodeUtf8(bytes, at) : charset::CodePoint{}; point.length > 0) {
             if (Invisible(point.value)) {
                 char escaped[12];
                 std::snprintf(escaped, sizeof escaped, "\\u%04X", point.value);

@@ -1,8 +1,9 @@
 #include "tools/ContentCheck.h"
 
+#include "StationFolder.h"
+
 #include <QtTest>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -14,63 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A station folder described by entries relative to it:
-//   "res/INSTR.htm"            a file
-//   "TESTS/TEST9.htm/"         a folder
-//   "TESTS/TEST2.htm@nowhere"  a link to "nowhere"
-//   "TESTS/TEST5.htm|"         a named pipe
-//   "pages 1-12"               TESTS/TEST1.htm to TESTS/TEST12.htm
-// and a key: a null array writes none.
-void MakeStation(const fs::path& root, const QStringList& entries, const QByteArray& key)
-{
-    fs::create_directories(root);
-    for (const auto& entry : entries) {
-        int from = 0, to = 0;
-        if (std::sscanf(entry.toUtf8().constData(), "pages %d-%d", &from, &to) == 2) {
-            fs::create_directories(root / "TESTS");
-            for (int n = from; n <= to; ++n)
-                std::ofstream(root / "TESTS" / ("TEST" + std::to_string(n) + ".htm")) << "<p>" << n << "</p>";
-            continue;
-        }
-        std::string path = entry.toStdString();
-        const auto link = path.find('@');
-        if (path.back() == '/') {
-            fs::create_directories(root / path);
-        } else if (link != std::string::npos) {
-            fs::create_directories((root / path.substr(0, link)).parent_path());
-            fs::create_symlink(path.substr(link + 1), root / path.substr(0, link));
-        } else if (path.back() == '|') {
-            path.pop_back();
-            fs::create_directories((root / path).parent_path());
-            QVERIFY(::mkfifo((root / path).c_str(), 0600) == 0);
-        } else {
-            fs::create_directories((root / path).parent_path());
-            std::ofstream(root / path) << "<p>page</p>";
-        }
-    }
-    if (!key.isNull()) {
-        fs::create_directories(root / "TESTS");
-        std::ofstream(root / "TESTS" / "ANS.a", std::ios::binary) << key.toStdString();
-    }
-}
-
-QByteArray Key(int lines)
-{
-    QByteArray key;
-    for (int k = 0; k < lines; ++k)
-        key += QByteArray::number(k % 3 + 1) + "\r\n";
-    return key;
-}
-
-QStringList Station(int pages) { return {"res/INSTR.htm", QString("pages 1-%1").arg(pages)}; }
-
-QStringList Lines(const contentcheck::Report& report)
-{
-    QStringList lines;
-    for (const auto& finding : report.findings)
-        lines << QString::fromStdString(contentcheck::FormatFinding(finding));
-    return lines;
-}
+using namespace stationfolder;
 
 const QString FivePagesNote = "TESTS: к сведению: страниц ровно пять — каждый тест задаёт все пять вопросов";
 

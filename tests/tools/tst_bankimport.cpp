@@ -1,0 +1,531 @@
+// The import as a whole: what it writes, that the station reads back exactly
+// the questions and answers imported, and that any fault leaves the station's
+// folder as it was.
+#include "tools/BankCommand.h"
+#include "tools/BankImport.h"
+#include "tools/Charset.h"
+
+#include "ShownText.h"
+#include "StationFolder.h"
+
+#include "testing/AnswerKey.h"
+#include "testing/Draw.h"
+#include "testing/QuestionBank.h"
+#include "testing/Random.h"
+#include "testing/TestPaths.h"
+
+#include <QtTest>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+#include <set>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace stationfolder;
+
+namespace {
+
+struct Expected {
+    QString question;
+    QStringList choices;
+    int right = 0;
+};
+
+// Aiken text of `count` questions, one of them with characters that need
+// escaping or that windows-1251 lacks.
+std::string AikenBank(int count)
+{
+    std::string text;
+    for (int n = 1; n <= count; ++n) {
+        text += n == 2 ? "Что значит <b> & \"x\" ✓ 😀?\n" : "Вопрос " + std::to_string(n) + "?\n";
+        text += "A) первый " + std::to_string(n) + "\nB) второй\nC) третий\nANSWER: " + std::string(1, "ABC"[n % 3]) + "\n\n";
+    }
+    return text;
+}
+
+std::vector<Expected> AikenExpected(int count)
+{
+    std::vector<Expected> expected;
+    for (int n = 1; n <= count; ++n)
+        expected.push_back({n == 2 ? "Что значит <b> & \"x\" ✓ 😀?" : QString("Вопрос %1?").arg(n),
+                            {QString("первый %1").arg(n), "второй", "третий"}, n % 3 + 1});
+    return expected;
+}
+
+// What a page shows, read the way a browser reads the page.
+QStringList Shown(const std::string& page)
+{
+    const auto text = charset::ToUtf8(page, "WINDOWS-1251");
+    if (!text)
+        return {"not windows-1251"};
+    QStringList shown;
+    for (const auto& part : shown::QuestionAndChoices(*text))
+        shown << QString::fromStdString(part);
+    return shown;
+}
+
+bank::ImportOutcome ImportInto(const fs::path& source, const fs::path& folder, bool replace = false)
+{
+    bank::ImportRequest request;
+    request.source = source;
+    request.folder = folder;
+    request.replace = replace;
+    return bank::Import(request);
+}
+
+QStringList Errors(const bank::ImportOutcome& outcome)
+{
+    QStringList errors;
+    for (const auto& line : outcome.errors)
+        errors << QString::fromStdString(line);
+    return errors;
+}
+
+bool NoTemporaryFolders(const fs::path& root)
+{
+    for (const auto& entry : fs::directory_iterator(root))
+        if (entry.path().filename().string().rfind(".TESTS-", 0) == 0)
+            return false;
+    return true;
+}
+
+} // namespace
+
+class BankImportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTripThroughTheStation_data();
+    void roundTripThroughTheStation();
+    void pageAndKeyBytes();
+    void existingBankNeedsReplace();
+    void replacementRemovesTheOldBankWhole();
+    void failureHalfwayLeavesTheOldBank();
+    void interruptedAtAnyMomentLeavesOneWholeBank();
+    void badInputWritesNothing_data();
+    void badInputWritesNothing();
+    void folderNotWritable();
+    void htmlQuestionsMustFindTheirFiles();
+    void command_data();
+    void command();
+
+private:
+    fs::path NewStation(bool studyPage = true)
+    {
+        const fs::path root = fs::path(dir_.path().toStdString()) / ("station" + std::to_string(made_++));
+        fs::create_directories(root);
+        if (studyPage)
+            WriteFile(root / "res" / "INSTR.htm", "<meta charset=utf-8><p>Инструктаж</p>");
+        return root;
+    }
+    fs::path Source(const std::string& name, const std::string& bytes)
+    {
+        const fs::path file = fs::path(dir_.path().toStdString()) / ("src" + std::to_string(made_++)) / name;
+        WriteFile(file, bytes);
+        return file;
+    }
+    QTemporaryDir dir_;
+    int made_ = 0;
+};
+
+void BankImportTest::roundTripThroughTheStation_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("cp1251"); // the characters windows-1251 lacks cannot be in such a file
+
+    QTest::newRow("Aiken, UTF-8") << "bank.txt" << QByteArray::fromStdString(AikenBank(12)) << 12 << false;
+    QTest::newRow("Aiken, windows-1251")
+        << "bank.txt"
+        << QByteArray::fromStdString(charset::ToCp1251WithReferences(AikenBank(7))).replace("&#10003;", "").replace("&#128512;", "")
+        << 7 << true;
+    QTest::newRow("GIFT with escapes")
+        << "bank.gift"
+        << QByteArray("::1:: Вопрос 1? {~первый 1 =второй ~третий}\n\n"
+                      "::2:: Что значит <b> & \"x\" ✓ 😀? {~первый 2 ~второй =третий}\n\n"
+                      "Вопрос 3? {=первый 3 ~второй ~третий}\n\n"
+                      "// a comment\nВопрос 4? {~первый 4 =второй ~третий}\n\n"
+                      "Вопрос 5? {~первый 5 ~второй =третий}\n\nВопрос 6? {=первый 6 ~второй ~третий}\n")
+        << 6 << false;
+    QTest::newRow("CSV from Excel, UTF-8 with BOM")
+        << "bank.csv"
+        << QByteArray("\xEF\xBB\xBFВопрос;1;2;3;Верный\r\nВопрос 1?;первый 1;второй;третий;2\r\n"
+                      "\"Что значит <b> & \"\"x\"\" ✓ 😀?\";первый 2;второй;третий;3\r\n"
+                      "Вопрос 3?;первый 3;второй;третий;1\r\nВопрос 4?;первый 4;второй;третий;2\r\n"
+                      "Вопрос 5?;первый 5;второй;третий;3\r\n")
+        << 5 << false;
+}
+
+void BankImportTest::roundTripThroughTheStation()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, count);
+    QFETCH(bool, cp1251);
+    auto expected = AikenExpected(count);
+    if (cp1251)
+        expected[1].question = "Что значит <b> & \"x\"  ?";
+
+    const fs::path root = NewStation();
+    const auto outcome = ImportInto(Source(name.toStdString(), bytes.toStdString()), root);
+    QVERIFY2(outcome.written, qPrintable(Errors(outcome).join('\n')));
+    QCOMPARE(outcome.questions, count);
+
+    // The checker passes the folder.
+    const auto report = contentcheck::CheckStation(root);
+    QVERIFY2(report.Faults() == 0, qPrintable(Lines(report).join('\n')));
+
+    // The station's own count, draw, paths and key, over many runs.
+    const std::string pattern = (root / "TESTS" / "TEST*.htm").string();
+    const testrun::LineSink quiet = [](const std::string&) {};
+    std::set<int> asked;
+    for (std::uint32_t seed = 1; seed <= 200; ++seed) {
+        testrun::TestRunState state;
+        testrun::Reset(state);
+        QCOMPARE(testrun::CountTests(state, pattern), count);
+        testrun::Lcg random;
+        random.Seed(seed);
+        testrun::DrawQuestions(state, random, quiet);
+        testrun::BuildTestPaths(state, root.string() + "/", quiet);
+        testrun::LoadAnswerKey(state, quiet);
+        for (std::size_t slot = 0; slot < 5; ++slot) {
+            const Expected& question = expected[static_cast<std::size_t>(state.TestNo[slot] - 1)];
+            QVERIFY(state.AnswerFromKey[slot]);
+            QCOMPARE(state.RightAnswer[slot], question.right);
+            if (asked.insert(state.TestNo[slot]).second)
+                QCOMPARE(Shown(ReadFile(state.TestPath[slot])), QStringList{question.question} + question.choices);
+        }
+    }
+    QCOMPARE(int(asked.size()), count); // every question came up
+}
+
+void BankImportTest::pageAndKeyBytes()
+{
+    const fs::path root = NewStation();
+    QVERIFY(ImportInto(Source("q.txt", AikenBank(5)), root).written);
+    const std::string page = ReadFile(root / "TESTS" / "TEST2.htm");
+    QVERIFY(page.find("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">") != std::string::npos);
+    QVERIFY(page.find("\xD7\xF2\xEE \xE7\xED\xE0\xF7\xE8\xF2 &lt;b&gt; &amp; &quot;x&quot; &#10003; &#128512;?")
+            != std::string::npos); // "Что значит" in windows-1251
+    QVERIFY(page.find("<span class=\"num\">3.</span>") != std::string::npos);
+    QVERIFY(charset::IsAscii(page) || !charset::IsUtf8(page));
+    QCOMPARE(ReadFile(root / "TESTS" / "ANS.a"), std::string("2\r\n3\r\n1\r\n2\r\n3\r\n"));
+    QCOMPARE(Snapshot(root / "TESTS").size(), std::size_t(6)); // five pages and the key, nothing else
+    QVERIFY(NoTemporaryFolders(root));
+}
+
+void BankImportTest::existingBankNeedsReplace()
+{
+    const fs::path root = NewStation();
+    MakeStation(root, {"pages 1-3", "TESTS/test4.HTM"}, QByteArray());
+    const auto before = Snapshot(root);
+    const auto outcome = ImportInto(Source("q.txt", AikenBank(5)), root);
+    QVERIFY(!outcome.written);
+    QCOMPARE(Errors(outcome), QStringList{QString::fromStdString((root / "TESTS").string())
+                                          + ": здесь уже есть банк вопросов (страниц: 4, ключа ANS.a нет); чтобы "
+                                            "заменить его целиком, добавьте --replace"});
+    QVERIFY(Snapshot(root) == before);
+
+    // A key alone is a bank too; a folder of pictures alone is not.
+    const fs::path keyOnly = NewStation();
+    MakeStation(keyOnly, {"TESTS/"}, "1\r\n");
+    QVERIFY(!ImportInto(Source("q.txt", AikenBank(5)), keyOnly).written);
+    const fs::path picturesOnly = NewStation();
+    MakeStation(picturesOnly, {"TESTS/plan.png"}, QByteArray());
+    QVERIFY(ImportInto(Source("q.txt", AikenBank(5)), picturesOnly).written);
+    QVERIFY(fs::exists(picturesOnly / "TESTS" / "plan.png"));
+}
+
+void BankImportTest::replacementRemovesTheOldBankWhole()
+{
+    const fs::path root = NewStation();
+    MakeStation(root, {"pages 1-12", "TESTS/Test13.htm", "TESTS/TEST07.htm", "TESTS/style.css", "TESTS/pictures/a.png",
+                       "TESTS/link.png@pictures/a.png"},
+                Key(12));
+    const auto outcome = ImportInto(Source("q.txt", AikenBank(6)), root, true);
+    QVERIFY2(outcome.written, qPrintable(Errors(outcome).join('\n')));
+
+    QStringList names;
+    for (const auto& [name, content] : Snapshot(root / "TESTS"))
+        names << QString::fromStdString(name);
+    names.sort();
+    QCOMPARE(names, (QStringList{"ANS.a", "TEST1.htm", "TEST2.htm", "TEST3.htm", "TEST4.htm", "TEST5.htm", "TEST6.htm",
+                                 "link.png", "pictures", "pictures/a.png", "style.css"}));
+    QCOMPARE(fs::read_symlink(root / "TESTS" / "link.png"), fs::path("pictures/a.png"));
+    QCOMPARE(ReadFile(root / "TESTS" / "ANS.a"), std::string("2\r\n3\r\n1\r\n2\r\n3\r\n1\r\n"));
+    QVERIFY(NoTemporaryFolders(root));
+    QCOMPARE(contentcheck::CheckStation(root).testCount, 6);
+    QVERIFY(QString::fromStdString(outcome.summary).endsWith("прежний банк (страниц: 14) заменён целиком."));
+    QCOMPARE(outcome.notes.size(), std::size_t(1));
+    QVERIFY(outcome.notes[0].find("оставлены на месте (3: ") != std::string::npos);
+}
+
+void BankImportTest::failureHalfwayLeavesTheOldBank()
+{
+    // The fourth page is large (references for characters the code page
+    // lacks); a file size limit makes its writing fail, as a full disk would.
+    const fs::path root = NewStation();
+    MakeStation(root, {"pages 1-8", "TESTS/style.css"}, Key(8));
+    const auto before = Snapshot(root);
+    std::string text = AikenBank(6);
+    std::string longQuestion;
+    for (int k = 0; k < 900; ++k)
+        longQuestion += "✓";
+    const std::string fourth = "Вопрос 4?";
+    text.replace(text.find(fourth), fourth.size(), longQuestion);
+    const fs::path source = Source("q.txt", text);
+
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = 6000;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const auto outcome = ImportInto(source, root, true);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+
+    QVERIFY(!outcome.written);
+    QCOMPARE(Errors(outcome).size(), 1);
+    QVERIFY2(Errors(outcome)[0].contains("/TEST4.htm: файл больше, чем разрешено записывать"), qPrintable(Errors(outcome)[0]));
+    QVERIFY(Snapshot(root) == before);
+    QVERIFY(NoTemporaryFolders(root));
+}
+
+void BankImportTest::interruptedAtAnyMomentLeavesOneWholeBank()
+{
+    // Ctrl+C (or a shutdown) at some moment of a long import: afterwards the
+    // folder holds either the old bank or the whole new one, and nothing else.
+    const fs::path source = Source("q.txt", AikenBank(2000));
+    for (const int delayMs : {0, 5, 20, 60, 150, 400}) {
+        const fs::path root = NewStation();
+        MakeStation(root, {"pages 1-7", "TESTS/plan.png"}, Key(7));
+        const auto before = Snapshot(root);
+        // The child starts as from the operator's shell, without the test's crash handler.
+        const auto testHandler = ::signal(SIGINT, SIG_DFL);
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(ImportInto(source, root, true).written ? 0 : 1);
+        ::signal(SIGINT, testHandler);
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        ::kill(child, SIGINT);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+
+        QVERIFY(NoTemporaryFolders(root));
+        const auto after = Snapshot(root);
+        if (after == before)
+            continue; // stopped in time: the old bank as it was
+        QCOMPARE(contentcheck::CheckStation(root).testCount, 2000);
+        QCOMPARE(after.size(), before.size() - 7 - 1 + 2000 + 1); // pages and key replaced, the picture kept
+        QVERIFY(after.count("TESTS/plan.png"));
+    }
+}
+
+void BankImportTest::badInputWritesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("error"); // the first error line, after the file name
+
+    const std::string five = AikenBank(5);
+    QTest::newRow("empty") << "q.txt" << QByteArray() << ": файл пуст";
+    QTest::newRow("binary") << "q.txt" << QByteArray("\x7F" "ELF\x02\x01\x01\x00", 8)
+                            << ":1: это не текстовый файл: в строке управляющий байт 0x7F";
+    QTest::newRow("a question of 10,000 characters")
+        << "q.txt" << QByteArray::fromStdString(std::string(10000, 'x') + "\n" + five.substr(five.find('\n') + 1))
+        << ":1: вопрос длиннее 1000 знаков (10000): на экране теста он не поместится";
+    QTest::newRow("choices without a question")
+        << "q.txt" << QByteArray::fromStdString("A) 1\nB) 2\nC) 3\nANSWER: A\n\n" + five)
+        << ":1: вариант ответа без вопроса";
+    QTest::newRow("ANSWER names a missing letter")
+        << "q.txt" << QByteArray::fromStdString(five + "Q?\nA) 1\nB) 2\nC) 3\nANSWER: D\n")
+        << ":35: в ответе буква D, а варианта с такой буквой нет (есть A, B, C)";
+    QTest::newRow("GIFT brace never closed")
+        << "q.gift" << QByteArray("Q1 {=a ~b ~c}\n\nQ2 {=a ~b ~c\n") << ":3: фигурная скобка { не закрыта";
+    QTest::newRow("CSV quote never closed")
+        << "q.csv" << QByteArray("Q1;a;b;c;1\nQ2;\"a;b;c;1\n") << ":2: кавычка открыта и не закрыта до конца файла";
+    QTest::newRow("mixed encodings")
+        << "q.txt" << QByteArray::fromStdString(five + "\xC2\xEE\xEF\xF0\xEE\xF1?\nA) 1\nB) 2\nC) 3\nANSWER: A\n")
+        << ":31: строка в кодировке windows-1251, а строка 1 — в UTF-8";
+    QTest::newRow("fewer than five questions")
+        << "q.txt" << QByteArray::fromStdString(AikenBank(4))
+        << ": годных вопросов 4, а станции нужно не меньше пяти: тест задаёт пять разных вопросов";
+}
+
+void BankImportTest::badInputWritesNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, error);
+
+    const fs::path root = NewStation();
+    MakeStation(root, {"pages 1-5"}, Key(5));
+    const auto before = Snapshot(root);
+    const fs::path source = Source(name.toStdString(), bytes.toStdString());
+    const auto outcome = ImportInto(source, root, true);
+    QVERIFY(!outcome.written);
+    const QStringList errors = Errors(outcome);
+    QVERIFY(!errors.isEmpty());
+    QVERIFY2(errors[0].startsWith(QString::fromStdString(source.string()) + error), qPrintable(errors.join('\n')));
+    QVERIFY(Snapshot(root) == before);
+    QVERIFY(NoTemporaryFolders(root));
+}
+
+void BankImportTest::folderNotWritable()
+{
+    const fs::path source = Source("q.txt", AikenBank(5));
+    const auto firstError = [&](const fs::path& folder) {
+        const auto errors = Errors(ImportInto(source, folder, true));
+        return errors.isEmpty() ? QString() : errors[0];
+    };
+    const fs::path file = fs::path(dir_.path().toStdString()) / "a-file";
+    WriteFile(file, "x");
+    QCOMPARE(firstError(file), QString::fromStdString(file.string()) + ": это файл, а не папка станции");
+    QCOMPARE(firstError(file.string() + "-missing"),
+             QString::fromStdString(file.string()) + "-missing: папки нет: укажите папку станции (ту, где лежат res и TESTS)");
+    const fs::path bankIsFile = NewStation();
+    WriteFile(bankIsFile / "TESTS", "x");
+    QCOMPARE(firstError(bankIsFile),
+             QString::fromStdString((bankIsFile / "TESTS").string())
+                 + ": это не папка: уберите этот файл, и импорт создаст папку банка");
+
+    // A folder the operator may not write to, tried as an ordinary user.
+    const fs::path locked = NewStation();
+    const auto before = Snapshot(locked);
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read
+                                | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    for (fs::path up = fs::path(dir_.path().toStdString()); up != up.root_path(); up = up.parent_path())
+        fs::permissions(up, fs::perms::others_exec, fs::perm_options::add);
+    fs::permissions(source.parent_path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
+    fs::permissions(source, fs::perms::others_read, fs::perm_options::add);
+
+    int pipe[2];
+    QVERIFY(::pipe(pipe) == 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipe[0]);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        const auto outcome = ImportInto(source, locked, true);
+        const std::string first = outcome.errors.empty() ? std::string() : outcome.errors[0];
+        if (::write(pipe[1], first.data(), first.size()) < 0)
+            ::_exit(4);
+        ::_exit(outcome.written ? 0 : 1);
+    }
+    ::close(pipe[1]);
+    std::string written;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+        written.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipe[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    fs::permissions(locked, fs::perms::owner_write, fs::perm_options::add);
+    QCOMPARE(WEXITSTATUS(status), 1);
+    QCOMPARE(QString::fromStdString(written),
+             QString::fromStdString(locked.string()) + ": в папку нельзя записать новый банк — нет прав на запись");
+    QVERIFY(Snapshot(locked) == before);
+}
+
+void BankImportTest::htmlQuestionsMustFindTheirFiles()
+{
+    const std::string rest = "Q2 {=a ~b ~c}\n\nQ3 {=a ~b ~c}\n\nQ4 {=a ~b ~c}\n\nQ5 {=a ~b ~c}\n";
+    const fs::path root = NewStation();
+    WriteFile(root / "res" / "plan.png", "png");
+    const fs::path good = Source("q.gift", "[html]<p>План: <img src=\"../res/plan.png\"></p>{=a ~b ~c}\n\n" + rest);
+    const auto outcome = ImportInto(good, root);
+    QVERIFY2(outcome.written, qPrintable(Errors(outcome).join('\n')));
+    QCOMPARE(contentcheck::CheckStation(root).Faults(), 0);
+
+    const fs::path other = NewStation();
+    const auto before = Snapshot(other);
+    const fs::path bad =
+        Source("q.gift", rest + "\n::web::[html]<img src=\"http://example.org/a.png\"> и <img src='nowhere.png'>{=a ~b ~c}\n"
+                                "\n::key::[html]Вопрос <a href=\"ANS.a\">с ответами</a>{=a ~b ~c}\n");
+    QCOMPARE(Errors(ImportInto(bad, other)),
+             (QStringList{QString::fromStdString(bad.string())
+                              + ":9: в HTML вопроса картинка «http://example.org/a.png» ведёт в интернет, а у станции нет "
+                                "сети — на её месте будет пустое место",
+                          QString::fromStdString(bad.string())
+                              + ":9: в HTML вопроса картинка «nowhere.png»: такого файла нет — на её месте будет пустое "
+                                "место",
+                          QString::fromStdString(bad.string())
+                              + ":11: в HTML вопроса ссылка «ANS.a» ведёт на ключ ответов, а его станция не показывает — "
+                                "перейти по ней не получится"}));
+    QVERIFY(Snapshot(other) == before);
+    QVERIFY(NoTemporaryFolders(other));
+}
+
+void BankImportTest::command_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out"); // start of what was written to each
+    QTest::addColumn<QString>("err");
+
+    const QString usage = "Использование:\n  briefing-bank import";
+    QTest::newRow("no arguments") << QStringList{} << 2 << QString() << usage;
+    QTest::newRow("help") << QStringList{"--help"} << 0 << usage << QString();
+    QTest::newRow("unknown command") << QStringList{"export"} << 2 << QString()
+                                     << "briefing-bank: неизвестная команда «export»: import или print\n" + usage;
+    QTest::newRow("import with one name") << QStringList{"import", "@q.txt"} << 2 << QString()
+                                          << "briefing-bank: import ждёт два имени: файл вопросов и папку станции";
+    QTest::newRow("unknown format") << QStringList{"import", "--format", "xls", "@q.txt", "@st"} << 2 << QString()
+                                    << "briefing-bank: формат «xls» неизвестен: aiken, gift или csv";
+    QTest::newRow("unknown option") << QStringList{"import", "-f", "@q.txt", "@st"} << 2 << QString()
+                                    << "briefing-bank: неизвестный ключ «-f»";
+    QTest::newRow("import") << QStringList{"import", "@q.txt", "@st"} << 0
+                            << "Готово: вопросов 5 из «@q.txt» (Aiken, UTF-8) записаны в @st/TESTS: TEST1.htm … TEST5.htm "
+                               "и ANS.a."
+                            << QString();
+    QTest::newRow("import again without --replace")
+        << QStringList{"import", "@q.txt", "@st"} << 1 << QString()
+        << "@st/TESTS: здесь уже есть банк вопросов (страниц: 5, есть ключ ANS.a); чтобы заменить его целиком, добавьте "
+           "--replace\nИтог: ошибок — 1; ничего не записано.";
+    QTest::newRow("forced format") << QStringList{"import", "--replace", "--format=gift", "@q.txt", "@st"} << 1
+                                   << QString() << "@q.txt:1: текст без блока ответов";
+    QTest::newRow("print asks the engine") << QStringList{"print", "@st", "@out.pdf"} << 7 << "printed @st to @out.pdf"
+                                           << QString();
+    QTest::newRow("print with one name") << QStringList{"print", "@st"} << 2 << QString()
+                                         << "briefing-bank: print ждёт два имени: папку станции и файл PDF";
+}
+
+void BankImportTest::command()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    // "@" stands for a scratch folder that lives through all the rows.
+    static const fs::path scratch = [this] {
+        const fs::path folder = fs::path(dir_.path().toStdString()) / "command";
+        WriteFile(folder / "q.txt", AikenBank(5));
+        WriteFile(folder / "st" / "res" / "INSTR.htm", "<p>Инструктаж</p>");
+        return folder;
+    }();
+    const QString at = QString::fromStdString(scratch.string()) + "/";
+    std::vector<std::string> argv;
+    for (auto arg : args)
+        argv.push_back(arg.replace("@", at).toStdString());
+    const bank::PrintCommand print = [](const std::string& folder, const std::string& pdf, std::ostream& written,
+                                        std::ostream&) {
+        written << "printed " << folder << " to " << pdf;
+        return 7;
+    };
+    std::ostringstream written, errors;
+    QCOMPARE(bank::RunBankCommand(argv, written, errors, print), exitCode);
+    const QString shownOut = QString::fromStdString(written.str()).replace(at, "@");
+    const QString shownErr = QString::fromStdString(errors.str()).replace(at, "@");
+    QVERIFY2(out.isEmpty() ? shownOut.isEmpty() : shownOut.startsWith(out), qPrintable(shownOut));
+    QVERIFY2(err.isEmpty() ? shownErr.isEmpty() : shownErr.startsWith(err), qPrintable(shownErr));
+}
+
+QTEST_APPLESS_MAIN(BankImportTest)
+#include "tst_bankimport.moc"

@@ -1,0 +1,379 @@
+#include "tools/BankImport.h"
+
+#include "app/ContentFolders.h"
+#include "testing/QuestionBank.h"
+#include "testing/TestRunState.h"
+#include "tools/PageCheck.h"
+#include "tools/QuestionPage.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <set>
+#include <stdexcept>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace bank {
+namespace {
+
+// --- interruption: Ctrl+C while the new bank is written removes it ---
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterrupt(int) { interrupted = 1; }
+
+class InterruptGuard {
+public:
+    InterruptGuard()
+    {
+        interrupted = 0;
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t k = 0; k < std::size(Signals); ++k)
+            ::sigaction(Signals[k], &action, &previous_[k]);
+    }
+    ~InterruptGuard()
+    {
+        for (std::size_t k = 0; k < std::size(Signals); ++k)
+            ::sigaction(Signals[k], &previous_[k], nullptr);
+    }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    static constexpr int Signals[] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction previous_[std::size(Signals)] {};
+};
+
+// The swap itself is not interrupted halfway.
+class SignalsHeld {
+public:
+    SignalsHeld()
+    {
+        sigset_t all;
+        sigfillset(&all);
+        ::sigprocmask(SIG_BLOCK, &all, &previous_);
+    }
+    ~SignalsHeld() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+private:
+    sigset_t previous_{};
+};
+
+// --- writing ---
+
+struct WriteFailure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+std::string Why(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM: return "нет прав на запись";
+    case ENOSPC: return "на диске нет места";
+    case EDQUOT: return "исчерпана дисковая квота";
+    case EROFS: return "диск только для чтения";
+    case EFBIG: return "файл больше, чем разрешено записывать";
+    case ENOENT: return "папки нет";
+    case ENOTDIR: return "это не папка";
+    default: return std::string("ошибка записи: ") + std::strerror(error);
+    }
+}
+
+[[noreturn]] void Fail(const fs::path& path, int error)
+{
+    throw WriteFailure(path.string() + ": " + Why(error));
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        Fail(path, errno);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR && !interrupted)
+            continue;
+        if (written <= 0) {
+            const int error = written < 0 ? errno : EIO;
+            ::close(fd);
+            Fail(path, error);
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    if (::close(fd) != 0)
+        Fail(path, errno);
+}
+
+void ThrowIfInterrupted()
+{
+    if (interrupted)
+        throw WriteFailure("прервано: ничего не записано");
+}
+
+// Files of the old bank folder that are not part of the bank (pictures,
+// style sheets) go over to the new one: hard links where the disk allows.
+void CarryOver(const fs::path& from, const fs::path& to)
+{
+    std::error_code ec;
+    const auto status = fs::symlink_status(from, ec);
+    if (fs::is_symlink(status)) {
+        fs::copy_symlink(from, to, ec);
+    } else if (fs::is_directory(status)) {
+        fs::create_directory(to, from, ec);
+        for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
+            ThrowIfInterrupted();
+            CarryOver(it->path(), to / it->path().filename());
+        }
+    } else if (fs::is_regular_file(status)) {
+        fs::create_hard_link(from, to, ec);
+        if (ec)
+            fs::copy_file(from, to, ec);
+    } else {
+        return; // pipes and devices stay behind
+    }
+    if (ec)
+        Fail(to, ec.value());
+}
+
+// The hidden folder the new bank is built in; removed unless it was swapped in.
+class NewBankFolder {
+public:
+    explicit NewBankFolder(const fs::path& station)
+    {
+        std::string pattern = (station / (std::string(NewBankPrefix) + "XXXXXX")).string();
+        if (!::mkdtemp(pattern.data()))
+            throw WriteFailure(station.string() + ": в папку нельзя записать новый банк — " + Why(errno));
+        path_ = pattern;
+        ::chmod(path_.c_str(), 0755); // as a folder made by hand, not private
+    }
+    ~NewBankFolder()
+    {
+        std::error_code ec;
+        if (!path_.empty())
+            fs::remove_all(path_, ec);
+    }
+    NewBankFolder(const NewBankFolder&) = delete;
+    NewBankFolder& operator=(const NewBankFolder&) = delete;
+
+    const fs::path& Path() const { return path_; }
+    // After the swap this name holds the old bank, which goes all the same.
+    void Forget() { path_.clear(); }
+
+private:
+    fs::path path_;
+};
+
+void Sync(const fs::path& folder)
+{
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        Fail(folder, errno);
+    const int result = ::syncfs(fd);
+    const int error = errno;
+    ::close(fd);
+    if (result != 0)
+        Fail(folder, error);
+}
+
+// Puts the new bank in the old one's place. Returns where the old one went
+// (to be removed), or an empty path when there was none.
+fs::path SwapIn(const fs::path& fresh, const fs::path& tests, bool oldExists)
+{
+    const SignalsHeld held;
+    if (!oldExists) {
+        if (::rename(fresh.c_str(), tests.c_str()) != 0)
+            Fail(tests, errno);
+        return {};
+    }
+    // One atomic step where the file system has it: the station never sees
+    // a moment without a bank.
+    if (::renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, tests.c_str(), RENAME_EXCHANGE) == 0)
+        return fresh;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        Fail(tests, errno);
+    // Two renames; the old bank comes back if the second fails.
+    std::string aside = (tests.parent_path() / ".TESTS-old-XXXXXX").string();
+    if (!::mkdtemp(aside.data()))
+        Fail(tests.parent_path(), errno);
+    if (::rename(tests.c_str(), aside.c_str()) != 0) {
+        const int error = errno;
+        ::rmdir(aside.c_str());
+        Fail(tests, error);
+    }
+    if (::rename(fresh.c_str(), tests.c_str()) != 0) {
+        const int error = errno;
+        ::rename(aside.c_str(), tests.c_str());
+        Fail(tests, error);
+    }
+    return aside;
+}
+
+bool HasHtml(const Question& question)
+{
+    bool html = question.text.html;
+    for (const auto& choice : question.choices)
+        html = html || choice.html;
+    return html;
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return text;
+}
+
+std::string Count(std::size_t n) { return std::to_string(n); }
+
+struct OldBank {
+    bool folder = false;                 // TESTS is there
+    std::set<std::string> pages;         // what the station counts as its pages
+    bool key = false;
+    bool Holds() const { return !pages.empty() || key; }
+};
+
+} // namespace
+
+ImportOutcome Import(const ImportRequest& request)
+{
+    ImportOutcome outcome;
+    const std::string sourceName = request.source.string();
+    const fs::path tests = request.folder / station::BankFolder;
+    const auto error = [&](const std::string& file, const Problem& problem) {
+        outcome.errors.push_back(FormatProblem(file, problem));
+    };
+
+    // The questions.
+    std::vector<Problem> problems;
+    ParsedQuestions parsed;
+    std::optional<SourceText> source = ReadSource(request.source, problems);
+    Format format = Format::Aiken;
+    if (source) {
+        format = request.format.value_or(DetectFormat(request.source, source->text));
+        parsed = Parse(format, source->text);
+        problems.insert(problems.end(), parsed.problems.begin(), parsed.problems.end());
+        if (parsed.questions.size() < static_cast<std::size_t>(testrun::QuestionsPerRun))
+            problems.push_back({0, "годных вопросов " + Count(parsed.questions.size())
+                                       + ", а станции нужно не меньше пяти: тест задаёт пять разных вопросов"});
+    }
+    for (const auto& problem : problems)
+        error(sourceName, problem);
+    for (const auto& note : parsed.notes)
+        outcome.notes.push_back(FormatProblem(sourceName, {note.line, "к сведению: " + note.text}));
+
+    // The station's folder and the bank in it.
+    std::error_code ec;
+    OldBank old;
+    const auto folderStatus = fs::status(request.folder, ec);
+    if (!fs::exists(folderStatus)) {
+        error(request.folder.string(), {0, "папки нет: укажите папку станции (ту, где лежат res и TESTS)"});
+    } else if (!fs::is_directory(folderStatus)) {
+        error(request.folder.string(), {0, "это файл, а не папка станции"});
+    } else if (const auto testsStatus = fs::symlink_status(tests, ec); fs::exists(testsStatus)) {
+        if (!fs::is_directory(testsStatus)) {
+            error(tests.string(), {0, "это не папка: уберите этот файл, и импорт создаст папку банка"});
+        } else {
+            old.folder = true;
+            for (const auto& name : testrun::ListPages((request.folder / station::PageSearchPattern).string()))
+                old.pages.insert(name);
+            old.key = fs::exists(fs::symlink_status(request.folder / station::KeyFile, ec));
+            if (old.Holds() && !request.replace)
+                error(tests.string(), {0, "здесь уже есть банк вопросов (страниц: " + Count(old.pages.size())
+                                              + (old.key ? std::string(", есть ключ ") + station::KeyName
+                                                         : std::string(", ключа ") + station::KeyName + " нет")
+                                              + "); чтобы заменить его целиком, добавьте --replace"});
+            else if (::access(tests.c_str(), W_OK) != 0)
+                error(tests.string(), {0, "в папку банка нельзя писать — старый банк не убрать: " + Why(errno)});
+        }
+    }
+    if (!outcome.errors.empty())
+        return outcome;
+
+    // The new bank, beside the old one.
+    try {
+        const InterruptGuard guard;
+        NewBankFolder fresh(request.folder);
+        std::vector<std::string> carried;
+        if (old.folder) {
+            for (fs::directory_iterator it(tests, ec), end; !ec && it != end; it.increment(ec)) {
+                const std::string name = it->path().filename().string();
+                if (old.pages.count(name) || Lower(name) == Lower(station::KeyName))
+                    continue;
+                CarryOver(it->path(), fresh.Path() / name);
+                carried.push_back(name);
+            }
+            if (ec)
+                Fail(tests, ec.value());
+        }
+        // The new key and the old one (until the swap) are both keys to the station.
+        const contentcheck::PagePlaces places{request.folder, {fresh.Path() / station::KeyName, request.folder / station::KeyFile}};
+        for (std::size_t k = 0; k < parsed.questions.size(); ++k) {
+            ThrowIfInterrupted();
+            const Question& question = parsed.questions[k];
+            const fs::path page = fresh.Path() / station::PageName(static_cast<std::int64_t>(k + 1));
+            const std::string bytes = QuestionPage(question);
+            WriteFile(page, bytes);
+            if (!HasHtml(question))
+                continue;
+            // The operator's own HTML may refer to files; the station must find them.
+            for (const auto& finding : contentcheck::InspectPage(bytes, page, contentcheck::PageKind::Question, places))
+                if (finding.severity == contentcheck::Severity::Fault)
+                    error(sourceName, {question.line, "в HTML вопроса " + finding.text});
+        }
+        if (!outcome.errors.empty())
+            return outcome;
+        WriteFile(fresh.Path() / station::KeyName, AnswerKeyText(parsed.questions));
+        ThrowIfInterrupted();
+        Sync(fresh.Path());
+
+        const fs::path previous = SwapIn(fresh.Path(), tests, old.folder);
+        fresh.Forget();
+        if (!previous.empty()) {
+            fs::remove_all(previous, ec);
+            if (ec)
+                outcome.notes.push_back(previous.string() + ": прежний банк не удалось удалить (" + Why(ec.value())
+                                        + "); удалите эту папку сами");
+        }
+        if (!carried.empty()) {
+            std::string names;
+            for (std::size_t k = 0; k < carried.size() && k < 5; ++k)
+                names += (k ? ", " : "") + carried[k];
+            outcome.notes.push_back(tests.string() + ": к сведению: файлы прежней папки, которые не страницы вопросов и не "
+                                    "ключ, оставлены на месте (" + Count(carried.size()) + ": " + names
+                                    + (carried.size() > 5 ? ", …" : "") + ")");
+        }
+    } catch (const WriteFailure& failure) {
+        outcome.errors.push_back(failure.what());
+        return outcome;
+    }
+
+    const std::size_t count = parsed.questions.size();
+    outcome.written = true;
+    outcome.questions = static_cast<int>(count);
+    outcome.summary = "Готово: вопросов " + Count(count) + " из «" + sourceName + "» (" + FormatName(format) + ", "
+                      + source->encoding + ") записаны в " + tests.string() + ": " + station::PageName(1) + " … "
+                      + station::PageName(static_cast<std::int64_t>(count)) + " и " + station::KeyName
+                      + (old.Holds() ? "; прежний банк (страниц: " + Count(old.pages.size()) + ") заменён целиком." : ".");
+    if (!fs::exists(request.folder / station::StudyPage, ec))
+        outcome.notes.push_back((request.folder / station::StudyPage).string()
+                                + ": к сведению: страницы инструктажа нет — импорт её не создаёт; без неё окно "
+                                  "инструктажа покажет ошибку вместо материала");
+    return outcome;
+}
+
+} // namespace bank

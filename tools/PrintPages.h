@@ -1,0 +1,53 @@
+#pragma once
+// Renders pages to PDF with the browser engine the station shows them with,
+// set up as the station's view is: a profile kept in memory only, no network,
+// no pop-ups or boxes, nothing outside the station's folder and never the
+// answer key.
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QWebEnginePage;
+class QWebEngineProfile;
+
+namespace bank {
+
+class PageRenderer {
+public:
+    // `station` is the folder whose pages may be shown, `key` the one file in
+    // it that may not.
+    PageRenderer(const QString& station, const QString& key);
+    ~PageRenderer();
+    PageRenderer(const PageRenderer&) = delete;
+    PageRenderer& operator=(const PageRenderer&) = delete;
+
+    // Loads the page, runs `script` in a world of its own (it may add to the
+    // page; the page's scripts cannot see it), then prints. On failure
+    // returns nothing and says why in `error`.
+    std::optional<QByteArray> RenderFile(const QString& path, const QString& script, QString* error);
+    // A page of our own making.
+    std::optional<QByteArray> RenderHtml(const QString& html, QString* error);
+
+    // How long each step may take before the page counts as not showing.
+    static constexpr int StepTimeoutMs = 30000;
+
+private:
+    std::optional<QByteArray> Render(const std::function<void()>& load, const QString& script, QString* error);
+    void NewPage();
+
+    QString station_;
+    QString key_;
+    std::unique_ptr<QObject> owner_; // the profile, its interceptor and the page
+    QWebEngineProfile* profile_ = nullptr;
+    QWebEnginePage* page_ = nullptr;
+};
+
+// A string as a JavaScript literal.
+QString JsString(const QString& text);
+
+} // namespace bank

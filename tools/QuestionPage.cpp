@@ -1,0 +1,98 @@
+#include "tools/QuestionPage.h"
+
+#include "tools/Charset.h"
+
+#include "QuestionStyle.h"
+
+namespace bank {
+namespace {
+
+// Longer texts get smaller type, so that the question still fits the test
+// window (985 x 577) without scrolling.
+constexpr const char* LongTextStyle = R"(body.long h1 { margin: 14px 0 16px 0; font-size: 23px; }
+body.long .a { margin-bottom: 10px; padding: 9px 16px; font-size: 19px; }
+body.long .hint { margin-top: 12px; font-size: 15px; }
+body.longer h1 { font-size: 18px; }
+body.longer .a { padding: 6px 14px; font-size: 16px; }
+)";
+
+std::string SizeClass(const Question& question)
+{
+    const auto text = charset::CountCharacters(question.text.value);
+    std::size_t choices = 0;
+    for (const auto& choice : question.choices)
+        choices += charset::CountCharacters(choice.value);
+    if (text > 500 || choices > 600)
+        return " class=\"long longer\"";
+    if (text > 160 || choices > 240)
+        return " class=\"long\"";
+    return {};
+}
+
+} // namespace
+
+std::string EscapeHtml(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string HtmlOf(const Text& text)
+{
+    if (text.html)
+        return text.value;
+    std::string out;
+    for (const char c : EscapeHtml(text.value))
+        out += c == '\n' ? std::string("<br>") : std::string(1, c);
+    return out;
+}
+
+std::string QuestionPage(const Question& question)
+{
+    std::string page = "<!DOCTYPE html>\r\n"
+                       "<html lang=\"ru\">\r\n"
+                       "<head>\r\n"
+                       "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">\r\n"
+                       "<title>Вопрос теста</title>\r\n"
+                       "<style>\r\n";
+    // The demo pages' own look, kept inside every page so that a bank needs
+    // no other file.
+    for (const char c : std::string(DemoQuestionStyle) + LongTextStyle)
+        if (c != '\r')
+            page += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    page += "</style>\r\n"
+            "</head>\r\n"
+            "<body" + SizeClass(question) + ">\r\n"
+            "<div class=\"top\">Проверка знаний · вводный инструктаж по охране труда</div>\r\n"
+            "<h1>" + HtmlOf(question.text) + "</h1>\r\n"
+            "<div class=\"answers\">\r\n";
+    for (std::size_t k = 0; k < question.choices.size(); ++k)
+        page += "  <div class=\"a\"><span class=\"num\">" + std::to_string(k + 1) + ".</span> <span class=\"text\">"
+                + HtmlOf(question.choices[k]) + "</span></div>\r\n";
+    page += "</div>\r\n"
+            "<div class=\"hint\">Выберите номер правильного ответа внизу окна и нажмите «Ответить !»</div>\r\n"
+            "</body>\r\n"
+            "</html>\r\n";
+    return charset::ToCp1251WithReferences(page);
+}
+
+std::string AnswerKeyText(const std::vector<Question>& questions)
+{
+    std::string key;
+    for (const auto& question : questions)
+        key += std::to_string(question.right) + "\r\n";
+    return key;
+}
+
+} // namespace bank

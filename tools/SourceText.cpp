@@ -1,0 +1,202 @@
+#include "tools/SourceText.h"
+
+#include "tools/Charset.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace bank {
+namespace {
+
+std::string Megabytes(std::uintmax_t bytes)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(bytes) / (1u << 20));
+    std::string shown = text;
+    if (const auto dot = shown.find('.'); dot != std::string::npos)
+        shown[dot] = ',';
+    return shown + " МБ";
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+// Bytes that no text file holds: the C0 controls apart from tab, line ends and
+// form feed, and DEL.
+bool IsBinaryByte(unsigned char c)
+{
+    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v') || c == 0x7F;
+}
+
+std::string HexByte(unsigned char c)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", c);
+    return text;
+}
+
+enum class LineKind { Ascii, Utf8, Other };
+
+LineKind Classify(std::string_view line)
+{
+    if (charset::IsAscii(line))
+        return LineKind::Ascii;
+    return charset::IsUtf8(line) ? LineKind::Utf8 : LineKind::Other;
+}
+
+const char* KindName(LineKind kind) { return kind == LineKind::Utf8 ? "UTF-8" : "windows-1251"; }
+
+bool OnlyBlanks(std::string_view text)
+{
+    return text.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
+}
+
+// Form feeds and vertical tabs are blanks to the operator, and no page shows
+// them as such.
+std::string AsText(std::string_view text)
+{
+    std::string out(text);
+    std::replace_if(out.begin(), out.end(), [](char c) { return c == '\f' || c == '\v'; }, ' ');
+    return out;
+}
+
+} // namespace
+
+std::string FormatProblem(const std::string& file, const Problem& problem)
+{
+    return file + (problem.line > 0 ? ":" + std::to_string(problem.line) : std::string()) + ": " + problem.text;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.push_back(text.substr(start, at - start));
+        if (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n')
+            ++at;
+        start = at + 1;
+    }
+    if (start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::optional<SourceText> DecodeSource(std::string_view bytes, std::vector<Problem>& problems)
+{
+    const auto fail = [&](int line, std::string text) {
+        problems.push_back({line, std::move(text)});
+        return std::nullopt;
+    };
+    if (bytes.empty())
+        return fail(0, "файл пуст");
+    if (StartsWith(bytes, "PK\x03\x04") || StartsWith(bytes, "\xD0\xCF\x11\xE0"))
+        return fail(0, "это книга Excel или документ Word, а не текст: сохраните вопросы как «CSV (разделители — "
+                       "точка с запятой)» или как обычный текст");
+    if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF"))
+        return fail(0, "файл сохранён в UTF-16 («Юникод»): сохраните его как UTF-8 или windows-1251 (ANSI)");
+
+    const bool bom = StartsWith(bytes, charset::Utf8Bom);
+    if (bom)
+        bytes.remove_prefix(3);
+    const auto lines = SplitLines(bytes);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        for (char c : lines[k]) {
+            if (IsBinaryByte(static_cast<unsigned char>(c)))
+                return fail(static_cast<int>(k + 1), "это не текстовый файл: в строке управляющий байт "
+                                                         + HexByte(static_cast<unsigned char>(c)));
+        }
+    }
+    if (OnlyBlanks(bytes))
+        return fail(0, "в файле нет ни одной строки текста");
+
+    // The first line with letters beyond ASCII decides; every other such line
+    // must be in the same set.
+    LineKind kind = bom ? LineKind::Utf8 : LineKind::Ascii;
+    int decided = 0;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const LineKind line = Classify(lines[k]);
+        if (line == LineKind::Ascii)
+            continue;
+        const int number = static_cast<int>(k + 1);
+        if (kind == LineKind::Ascii) {
+            kind = line;
+            decided = number;
+        } else if (line != kind) {
+            if (decided == 0)
+                return fail(number, "строка не в UTF-8, хотя файл начинается с метки UTF-8 (BOM): в файле смешаны две "
+                                    "кодировки; сохраните его целиком в одной");
+            return fail(number, std::string("строка в кодировке ") + KindName(line) + ", а строка "
+                                    + std::to_string(decided) + " — в " + KindName(kind)
+                                    + ": в файле смешаны две кодировки; сохраните его целиком в одной");
+        }
+    }
+
+    if (kind != LineKind::Other) {
+        // C1 controls are no text either, and no page could show them.
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            for (std::size_t at = 0; at + 1 < lines[k].size(); ++at)
+                if (lines[k][at] == '\xC2' && static_cast<unsigned char>(lines[k][at + 1]) < 0xA0)
+                    return fail(static_cast<int>(k + 1), "это не текстовый файл: в строке управляющий символ U+00"
+                                                             + HexByte(static_cast<unsigned char>(lines[k][at + 1])).substr(2));
+        }
+        return SourceText{AsText(bytes), bom ? "UTF-8 с BOM" : "UTF-8"};
+    }
+    auto text = charset::ToUtf8(bytes, "WINDOWS-1251");
+    if (!text) {
+        // Say where: the first line that does not convert.
+        for (std::size_t k = 0; k < lines.size(); ++k) {
+            if (charset::ToUtf8(lines[k], "WINDOWS-1251"))
+                continue;
+            for (char c : lines[k])
+                if (!charset::ToUtf8(std::string_view(&c, 1), "WINDOWS-1251"))
+                    return fail(static_cast<int>(k + 1), "байт " + HexByte(static_cast<unsigned char>(c))
+                                                             + " не буква ни в UTF-8, ни в windows-1251: файл "
+                                                               "повреждён или сохранён в другой кодировке");
+        }
+        return fail(0, "файл не читается ни как UTF-8, ни как windows-1251");
+    }
+    return SourceText{AsText(*text), "windows-1251"};
+}
+
+std::optional<SourceText> ReadSource(const fs::path& file, std::vector<Problem>& problems)
+{
+    const auto fail = [&](std::string text) {
+        problems.push_back({0, std::move(text)});
+        return std::nullopt;
+    };
+    std::error_code ec;
+    const auto status = fs::status(file, ec);
+    if (!fs::exists(status))
+        return fail("файла нет");
+    if (fs::is_directory(status))
+        return fail("это папка, а не файл с вопросами");
+    if (fs::is_regular_file(status)) {
+        const auto size = fs::file_size(file, ec);
+        if (!ec && size > MaxSourceBytes)
+            return fail("файл слишком большой (" + Megabytes(size) + "): файл вопросов не бывает больше "
+                        + Megabytes(MaxSourceBytes) + " — проверьте, тот ли это файл");
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return fail("файл не открывается для чтения");
+    // Pipes have no size: read one byte past the limit to notice.
+    std::string bytes;
+    char block[1 << 16];
+    while (bytes.size() <= MaxSourceBytes && in.read(block, sizeof block).gcount() > 0)
+        bytes.append(block, static_cast<std::size_t>(in.gcount()));
+    if (in.bad())
+        return fail("файл не читается");
+    if (bytes.size() > MaxSourceBytes)
+        return fail("файл больше " + Megabytes(MaxSourceBytes) + ": файл вопросов не бывает таким большим — проверьте, "
+                                                                 "тот ли это файл");
+    return DecodeSource(bytes, problems);
+}
+
+} // namespace bank
