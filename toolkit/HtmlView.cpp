@@ -1,14 +1,21 @@
 #include "toolkit/HtmlView.h"
 
+#include "toolkit/PageRule.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QMouseEvent>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 namespace tk {
@@ -17,18 +24,30 @@ namespace {
 
 HtmlViewFactory installed;
 
-// Pages are the operator's own HTML: their scripts may run, but they may not
-// pop up windows or boxes over the station.
-class StationPage final : public QWebEnginePage {
-public:
-    using QWebEnginePage::QWebEnginePage;
+// The same file, whatever else the two addresses carry.
+bool SamePage(const QUrl& a, const QUrl& b)
+{
+    return a.isLocalFile() && b.isLocalFile() && QDir::cleanPath(a.toLocalFile()) == QDir::cleanPath(b.toLocalFile());
+}
 
-protected:
-    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
-    void javaScriptAlert(const QUrl&, const QString&) override {}
-    bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
-    bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
+// Pictures, styles, scripts and everything a page reads besides its frames
+// go through here; frames are judged by the page (acceptNavigationRequest).
+// Text in the page itself (data:, blob:) reads nothing from anywhere.
+class StationRequests final : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override
+    {
+        const auto type = info.resourceType();
+        if (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame ||
+            type == QWebEngineUrlRequestInfo::ResourceTypeSubFrame)
+            return;
+        const QString scheme = info.requestUrl().scheme();
+        if (scheme == QLatin1String("data") || scheme == QLatin1String("blob"))
+            return;
+        if (!PageRule::ForStation().Allows(info.requestUrl()))
+            info.block(true);
+    }
 };
 
 // One profile for every view, in memory only: no cache, cookies or storage on disk.
@@ -39,6 +58,7 @@ QWebEngineProfile* StationProfile()
         p->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
         p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
         p->setSpellCheckEnabled(false);
+        p->setUrlRequestInterceptor(new StationRequests(p));
         QWebEngineSettings* settings = p->settings();
         settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
         settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
@@ -50,32 +70,185 @@ QWebEngineProfile* StationProfile()
     return profile;
 }
 
+class WebEngineView;
+
+// Pages are the operator's own HTML: their scripts may run, but they may not
+// pop up windows or boxes over the station, and where they lead is the view's decision.
+class StationPage final : public QWebEnginePage {
+public:
+    StationPage(QWebEngineProfile* profile, WebEngineView* owner, QObject* parent)
+        : QWebEnginePage(profile, parent), owner_(owner)
+    {
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+    void javaScriptAlert(const QUrl&, const QString&) override {}
+    bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
+    bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
+
+private:
+    WebEngineView* owner_;
+};
+
+// The browser engine's view.
 class WebEngineView final : public TCppWebBrowser {
 public:
     explicit WebEngineView(QWidget* parent) : TCppWebBrowser(parent)
     {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
-        view_ = new QWebEngineView(this);
-        page_ = new StationPage(StationProfile(), view_);
-        view_->setPage(page_);
-        connect(page_, &QWebEnginePage::loadFinished, this, &TCppWebBrowser::PageLoaded);
-        view_->setContextMenuPolicy(Qt::NoContextMenu);
-        layout->addWidget(view_);
-        setFocusProxy(view_);
+        Start();
     }
     ~WebEngineView() override
     {
-        // The page must go before the view it renders into.
-        view_->setPage(nullptr);
-        delete page_;
+        if (view_) {
+            // The page must go before the view it renders into.
+            view_->setPage(nullptr);
+            delete page_;
+        }
     }
-    void Navigate(const QString& url) override { page_->load(QUrl::fromLocalFile(url)); }
+
+    void Navigate(const QString& url) override
+    {
+        stationUrl_ = QUrl::fromLocalFile(url);
+        if (page_)
+            Load();
+    }
+
+    void Start()
+    {
+        if (view_)
+            return;
+        view_ = new QWebEngineView(this);
+        page_ = new StationPage(StationProfile(), this, view_);
+        view_->setPage(page_);
+        connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) { Loaded(ok); });
+        view_->setContextMenuPolicy(Qt::NoContextMenu);
+        // The engine puts its own widget into the view and takes input there;
+        // it may make a new one when the renderer changes.
+        view_->installEventFilter(this);
+        for (QWidget* child : view_->findChildren<QWidget*>())
+            child->installEventFilter(this);
+        layout()->addWidget(view_);
+        setFocusProxy(view_);
+        if (hasFocus())
+            view_->setFocus();
+        if (!stationUrl_.isEmpty())
+            Load();
+    }
+
+    bool MayNavigate(const QUrl& url, QWebEnginePage::NavigationType type, bool isMainFrame)
+    {
+        // The station's own navigation is always carried out.
+        if (isMainFrame && type == QWebEnginePage::NavigationTypeTyped && SamePage(url, stationUrl_))
+            return true;
+        bool allowed = false;
+        if (floorPending_ && (isMainFrame || type == QWebEnginePage::NavigationTypeBackForward))
+            allowed = false; // the station's page loads first; nothing may undo it before
+        else if (!isMainFrame && (url == QUrl(QStringLiteral("about:blank")) || url == QUrl(QStringLiteral("about:srcdoc"))))
+            allowed = true; // an empty frame, or one written by the page itself
+        else
+            allowed = PageRule::ForStation().Allows(url);
+        if (!allowed)
+            emit Refused(url);
+        return allowed;
+    }
+
+protected:
+    // Keys the page did not take come back here from the engine.
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+        if (modifiers == Qt::AltModifier && event->key() == Qt::Key_Left)
+            Go(-1);
+        else if (modifiers == Qt::AltModifier && event->key() == Qt::Key_Right)
+            Go(+1);
+        else
+            TCppWebBrowser::keyPressEvent(event);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == view_) {
+            if (event->type() == QEvent::ChildAdded) {
+                QObject* child = static_cast<QChildEvent*>(event)->child();
+                if (child->isWidgetType())
+                    child->installEventFilter(this);
+            }
+            return false;
+        }
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick: {
+            // The engine does nothing with these buttons; they are ours.
+            const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+            if (button != Qt::BackButton && button != Qt::ForwardButton)
+                return false;
+            if (event->type() == QEvent::MouseButtonPress)
+                Go(button == Qt::BackButton ? -1 : +1);
+            return true;
+        }
+        case QEvent::KeyPress: {
+            // The engine swallows Backspace even where it edits nothing; a
+            // text field of the page keeps it for itself.
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const auto* widget = static_cast<QWidget*>(watched);
+            if (key->key() != Qt::Key_Backspace || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier ||
+                widget->testAttribute(Qt::WA_InputMethodEnabled))
+                return false;
+            Go(-1);
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
 
 private:
+    // The station's page; until it has loaded no other navigation is carried out.
+    void Load()
+    {
+        floorPending_ = true;
+        page_->load(stationUrl_);
+    }
+
+    void Loaded(bool ok)
+    {
+        // The station's page is on screen: nothing the station showed before
+        // may come back, so the history starts here. (A refused navigation
+        // also ends in a failed load, with the old page still current.)
+        if (floorPending_ && SamePage(page_->history()->currentItem().url(), stationUrl_)) {
+            page_->history()->clear();
+            floorPending_ = false;
+        }
+        emit PageLoaded(ok);
+    }
+
+    // (QWebEnginePage::triggerAction(Back) does nothing here; the history does.)
+    void Go(int step)
+    {
+        if (!page_ || floorPending_)
+            return;
+        if (step < 0)
+            page_->history()->back();
+        else
+            page_->history()->forward();
+    }
+
     QWebEngineView* view_ = nullptr;
     StationPage* page_ = nullptr;
+    QUrl stationUrl_;            // where the station last sent the view
+    bool floorPending_ = false;  // the station's page has not loaded yet
 };
+
+bool StationPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
+{
+    return owner_->MayNavigate(url, type, isMainFrame);
+}
 
 class UnavailableView final : public TCppWebBrowser {
 public:
