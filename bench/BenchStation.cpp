@@ -5,6 +5,7 @@
 #include "testing/QuestionBank.h"
 
 #include "toolkit/Application.h"
+#include "toolkit/HtmlView.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -42,6 +43,8 @@ BenchStation::BenchStation(int& argc, char** argv)
     QDir::setCurrent(dir_.path());
     tk::SetExeNameOverride((dir_.path() + QStringLiteral("/briefing-station")).toStdString());
     station::CreateWindowSet(*tk::Application());
+    // No entry window is put on screen here: the browser engine starts at once.
+    tk::ReleaseHtmlViews();
 }
 
 BenchStation::~BenchStation()

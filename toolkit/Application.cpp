@@ -2,6 +2,7 @@
 
 #include "toolkit/Dialogs.h"
 #include "toolkit/Environment.h"
+#include "toolkit/HtmlView.h"
 
 #include "toolkit/core/Exception.h"
 
@@ -97,6 +98,8 @@ void TApplication::Run()
 {
     if (TForm* main = MainForm())
         main->Show();
+    // The browser engine starts once the main window is on screen, not before.
+    ReleaseHtmlViewsWhenShown(MainForm());
     if (!terminated_)
         QApplication::exec();
 }
@@ -278,6 +281,7 @@ bool TApplication::eventFilter(QObject* watched, QEvent* event)
 void Initialize(int& argc, char** argv)
 {
     PrepareProcessEnvironment();
+    HoldHtmlViews(); // the views of the windows made now wait for Run
     if (!qApp)
         ownedQtApplication = std::make_unique<QApplication>(argc, argv);
     ApplyApplicationDefaults();
@@ -290,6 +294,7 @@ void Finalize()
     ownedApplication.reset();
     if (current)
         current->DestroyForms();
+    ReleaseHtmlViews(); // no hold outlives the windows it was for
     ownedQtApplication.reset();
 }
 

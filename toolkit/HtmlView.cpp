@@ -5,24 +5,45 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
+#include <QWindow>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <vector>
+
+#include <csignal>
+#include <sys/types.h>
 
 namespace tk {
 
 namespace {
 
 HtmlViewFactory installed;
+bool held = false;
+
+// A station navigation whose page has not loaded after this long may be
+// stuck behind a page whose script never ends (see CheckRenderer).
+constexpr int StuckAfterMs = 3000;
+// How long a page of a working renderer takes at most to answer.
+constexpr int AnswerWithinMs = 2000;
+// The first window is normally drawn well within this; the views start then at the latest.
+constexpr int ReleaseAtLatestMs = 2000;
 
 // The same file, whatever else the two addresses carry.
 bool SamePage(const QUrl& a, const QUrl& b)
@@ -71,6 +92,7 @@ QWebEngineProfile* StationProfile()
 }
 
 class WebEngineView;
+std::vector<WebEngineView*> liveViews;
 
 // Pages are the operator's own HTML: their scripts may run, but they may not
 // pop up windows or boxes over the station, and where they lead is the view's decision.
@@ -93,17 +115,24 @@ private:
     WebEngineView* owner_;
 };
 
-// The browser engine's view.
+// The browser engine's view. Made empty; the engine itself starts in Start,
+// at once or when the views are released.
 class WebEngineView final : public TCppWebBrowser {
 public:
     explicit WebEngineView(QWidget* parent) : TCppWebBrowser(parent)
     {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
-        Start();
+        stuck_.setSingleShot(true);
+        stuck_.setInterval(StuckAfterMs);
+        connect(&stuck_, &QTimer::timeout, this, [this] { CheckRenderer(); });
+        liveViews.push_back(this);
+        if (!held)
+            Start();
     }
     ~WebEngineView() override
     {
+        liveViews.erase(std::remove(liveViews.begin(), liveViews.end(), this), liveViews.end());
         if (view_) {
             // The page must go before the view it renders into.
             view_->setPage(nullptr);
@@ -114,6 +143,8 @@ public:
     void Navigate(const QString& url) override
     {
         stationUrl_ = QUrl::fromLocalFile(url);
+        mayReload_ = true;
+        mayEndRenderer_ = true;
         if (page_)
             Load();
     }
@@ -126,6 +157,8 @@ public:
         page_ = new StationPage(StationProfile(), this, view_);
         view_->setPage(page_);
         connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) { Loaded(ok); });
+        connect(page_, &QWebEnginePage::renderProcessTerminated, this,
+                [this](QWebEnginePage::RenderProcessTerminationStatus status) { RendererEnded(status); });
         view_->setContextMenuPolicy(Qt::NoContextMenu);
         // The engine puts its own widget into the view and takes input there;
         // it may make a new one when the renderer changes.
@@ -208,12 +241,22 @@ protected:
         }
     }
 
+    void showEvent(QShowEvent* event) override
+    {
+        TCppWebBrowser::showEvent(event);
+        mayReload_ = true;
+        if (stale_)
+            Reload();
+    }
+
 private:
     // The station's page; until it has loaded no other navigation is carried out.
     void Load()
     {
         floorPending_ = true;
+        stale_ = false;
         page_->load(stationUrl_);
+        stuck_.start();
     }
 
     void Loaded(bool ok)
@@ -224,6 +267,7 @@ private:
         if (floorPending_ && SamePage(page_->history()->currentItem().url(), stationUrl_)) {
             page_->history()->clear();
             floorPending_ = false;
+            stuck_.stop();
         }
         emit PageLoaded(ok);
     }
@@ -239,10 +283,74 @@ private:
             page_->history()->forward();
     }
 
+    // One renderer serves every view. A page whose script never ends holds it
+    // for all of them, and another view's page could then never be shown.
+    // When the station's page has not loaded after a while, every page in
+    // that renderer is asked for a sign of life; when none answers, the
+    // renderer is ended, and each view loads the station's page again in a
+    // new one: this view at once, the others when they are shown.
+    void CheckRenderer()
+    {
+        if (!floorPending_ || !mayEndRenderer_ || !isVisible())
+            return;
+        const qint64 pid = page_->renderProcessPid();
+        std::set<qint64> renderers;
+        std::vector<StationPage*> pages;
+        for (WebEngineView* view : liveViews) {
+            if (!view->page_ || view->page_->history()->count() == 0)
+                continue; // nothing committed there that could answer
+            const qint64 other = view->page_->renderProcessPid();
+            if (other > 0 && (pid <= 0 || other == pid)) {
+                renderers.insert(other);
+                pages.push_back(view->page_);
+            }
+        }
+        if (pages.empty())
+            return;
+        auto answered = std::make_shared<bool>(false);
+        for (StationPage* page : pages)
+            page->runJavaScript(QStringLiteral("1"), QWebEngineScript::ApplicationWorld,
+                                [answered](const QVariant& result) { *answered = *answered || result.toInt() == 1; });
+        QTimer::singleShot(AnswerWithinMs, this, [this, answered, renderers] {
+            if (!floorPending_ || !mayEndRenderer_)
+                return;
+            if (*answered) {
+                stuck_.start(); // slow, not stuck: look again later
+                return;
+            }
+            mayEndRenderer_ = false;
+            for (const qint64 renderer : renderers)
+                ::kill(static_cast<pid_t>(renderer), SIGKILL);
+        });
+    }
+
+    void RendererEnded(QWebEnginePage::RenderProcessTerminationStatus status)
+    {
+        if (status == QWebEnginePage::NormalTerminationStatus || stationUrl_.isEmpty())
+            return;
+        stale_ = true;
+        if (isVisible())
+            Reload();
+    }
+
+    // Once per navigation and per showing, so that a page that ends its
+    // renderer at every load cannot keep the engine busy.
+    void Reload()
+    {
+        if (!page_ || !mayReload_)
+            return;
+        mayReload_ = false;
+        Load();
+    }
+
     QWebEngineView* view_ = nullptr;
     StationPage* page_ = nullptr;
     QUrl stationUrl_;            // where the station last sent the view
     bool floorPending_ = false;  // the station's page has not loaded yet
+    bool stale_ = false;         // the renderer ended under the page
+    bool mayReload_ = false;
+    bool mayEndRenderer_ = false; // once per station navigation
+    QTimer stuck_;
 };
 
 bool StationPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
@@ -261,6 +369,35 @@ public:
         layout->addWidget(notice);
     }
     void Navigate(const QString&) override {}
+};
+
+// Releases the views once the window has been exposed and drawn, or at the latest after a while.
+class ReleaseWhenShown final : public QObject {
+public:
+    explicit ReleaseWhenShown(QWindow* window) : QObject(window)
+    {
+        window->installEventFilter(this);
+        QTimer::singleShot(ReleaseAtLatestMs, this, [this] { Release(); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The window draws itself while it handles the expose; the engine starts after that.
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed())
+            QTimer::singleShot(0, this, [this] { Release(); });
+        return false;
+    }
+
+private:
+    void Release()
+    {
+        if (!held)
+            return;
+        QGuiApplication::sync(); // what the window drew reaches the screen before the engine starts
+        ReleaseHtmlViews();
+        deleteLater();
+    }
 };
 
 } // namespace
@@ -306,6 +443,30 @@ TCppWebBrowser* CreateHtmlView(QWidget* parent)
     } catch (...) {
         return CreateUnavailableView(parent);
     }
+}
+
+void HoldHtmlViews()
+{
+    held = true;
+}
+
+void ReleaseHtmlViews()
+{
+    held = false;
+    const std::vector<WebEngineView*> views = liveViews; // starting one never adds or removes one
+    for (WebEngineView* view : views)
+        view->Start();
+}
+
+void ReleaseHtmlViewsWhenShown(QWidget* window)
+{
+    if (!held)
+        return;
+    if (!window || !window->windowHandle()) {
+        ReleaseHtmlViews();
+        return;
+    }
+    new ReleaseWhenShown(window->windowHandle());
 }
 
 } // namespace tk

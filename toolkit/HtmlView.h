@@ -45,4 +45,13 @@ bool WebEngineAvailable();
 // The text shown in place of the pages when the engine is missing.
 QString UnavailableViewText();
 
+// The browser engine takes a good part of a second to start. While views are
+// held, a browser-engine view keeps the page it is sent to and starts nothing;
+// ReleaseHtmlViews starts the engine in every view and loads their pages.
+// Start-up holds the views until the first window has been drawn.
+void HoldHtmlViews();
+void ReleaseHtmlViews();
+// Releases the held views once this window has been put on screen and drawn.
+void ReleaseHtmlViewsWhenShown(QWidget* window);
+
 } // namespace tk

@@ -16,6 +16,7 @@ namespace engine {
 
 namespace {
 constexpr int LoadTimeoutMs = 60000;
+constexpr int SettleMs = 200;
 }
 
 StationFolder::StationFolder()
@@ -94,6 +95,7 @@ bool Navigate(tk::TCppWebBrowser* view, const QString& path)
         },
         LoadTimeoutMs);
     QObject::disconnect(connection);
+    Wait(SettleMs);
     return shown;
 }
 
@@ -117,13 +119,16 @@ QString Title(tk::TCppWebBrowser* view)
 
 bool Shows(tk::TCppWebBrowser* view, const QString& title, int timeoutMs)
 {
-    // The title comes before the load has ended; both must be over.
-    return WaitFor(
-        [&] {
-            QWebEnginePage* page = PageOf(view);
-            return page && !page->isLoading() && Title(view) == title;
-        },
-        timeoutMs);
+    // The title comes before the load has ended, and the page's signals a
+    // little after it: all of that must be over.
+    const auto shown = [&] {
+        QWebEnginePage* page = PageOf(view);
+        return page && !page->isLoading() && Title(view) == title;
+    };
+    if (!WaitFor(shown, timeoutMs))
+        return false;
+    Wait(SettleMs);
+    return shown();
 }
 
 bool StaysOn(tk::TCppWebBrowser* view, const QString& title, int ms)

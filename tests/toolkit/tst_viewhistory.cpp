@@ -1,6 +1,7 @@
 // Back and forward in the real browser-engine view: the gestures move through
 // the pages reached by links, never back past the page the station itself
-// last showed.
+// last showed; and one page whose script never ends cannot keep another
+// view's page off the screen.
 #include "EngineView.h"
 #include "TestMain.h"
 
@@ -160,6 +161,19 @@ private slots:
         QVERIFY(StaysOn(w->view, errorTitle));
     }
 
+    void aPageWhoseScriptNeverEndsCannotKeepAnotherViewsPageAway()
+    {
+        // Both views share one renderer; the study page holds it for ever.
+        folder->Page(QStringLiteral("res/INSTR.htm"), QStringLiteral("Study"), QStringLiteral("<script>for (;;) {}</script>"));
+        engine::ViewWindow study;
+        study.window->hide();
+        study.view->Navigate(folder->Path(QStringLiteral("res/INSTR.htm")));
+        engine::Wait(1000);
+        w->view->Navigate(folder->Path(QStringLiteral("TESTS/TEST1.htm")));
+        QVERIFY2(Shows(w->view, QStringLiteral("Question 1"), 40000), qPrintable(Title(w->view)));
+        // The next question comes at once, in the renderer that took over.
+        stationShows(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"));
+    }
 };
 
 STATION_TEST_MAIN(ViewHistoryTest)
