@@ -35,6 +35,7 @@ int BenchStation::AnswerAtOnce::Show(const tk::BoxRequest& request)
 BenchStation::BenchStation(int& argc, char** argv)
 {
     tk::Initialize(argc, argv);
+    tk::SetEngineModule(QStringLiteral(BENCH_ENGINE_MODULE)); // the benchmark does not lie beside it
     tk::SetDialogService(&boxes_);
     if (!dir_.isValid())
         throw std::runtime_error("no temporary folder");

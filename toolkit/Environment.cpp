@@ -25,8 +25,9 @@ void AppendChromiumFlags(const QByteArray& flags)
 
 void PrepareProcessEnvironment()
 {
-    // The HTML view shares GL contexts with the widgets; must precede QApplication.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No Qt::AA_ShareOpenGLContexts: it would set OpenGL up inside the
+    // application object's constructor, before the first window. The browser
+    // engine's module shares the contexts itself when it loads (EngineModule.h).
     // Nothing may reach the disk: neither Qt's nor Mesa's shader caches.
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     qputenv("MESA_SHADER_CACHE_DISABLE", "true");

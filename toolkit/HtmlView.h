@@ -41,6 +41,9 @@ TCppWebBrowser* CreateHtmlView(QWidget* parent);
 TCppWebBrowser* CreateWebEngineView(QWidget* parent);
 TCppWebBrowser* CreateUnavailableView(QWidget* parent);
 bool WebEngineAvailable();
+// The engine's module lies beside the program; tests and benchmarks, whose
+// programs lie elsewhere, name the one built with them.
+void SetEngineModule(const QString& path);
 
 // The text shown in place of the pages when the engine is missing.
 QString UnavailableViewText();

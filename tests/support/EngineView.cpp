@@ -49,6 +49,11 @@ void StationFolder::File(const QString& path, const QByteArray& data)
         file.write(data);
 }
 
+void UseBuiltEngine()
+{
+    tk::SetEngineModule(QStringLiteral(STATION_ENGINE_MODULE));
+}
+
 QWebEnginePage* PageOf(tk::TCppWebBrowser* view)
 {
     auto* engineView = view->findChild<QWebEngineView*>();
@@ -176,6 +181,7 @@ void Perform(tk::TCppWebBrowser* view, Gesture gesture)
 
 ViewWindow::ViewWindow() : window(std::make_unique<QWidget>())
 {
+    UseBuiltEngine();
     window->resize(985, 633);
     view = tk::CreateWebEngineView(window.get());
     view->resize(985, 633);

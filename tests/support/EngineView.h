@@ -38,6 +38,9 @@ private:
     QString outside_;
 };
 
+// The views made from now on use the engine's module of this build.
+void UseBuiltEngine();
+
 // The engine's page inside a view (none until the engine has started) and
 // the engine's own widget, which takes the keys and the mouse.
 QWebEnginePage* PageOf(tk::TCppWebBrowser* view);

@@ -1,5 +1,6 @@
 // The real browser-engine view: the study page loads, a missing page and a
 // page with hostile scripts neither crash nor pop anything up.
+#include "EngineView.h"
 #include "TestMain.h"
 
 #include "toolkit/HtmlView.h"
@@ -26,6 +27,7 @@ class WebViewTest : public QObject {
 private slots:
     void init()
     {
+        engine::UseBuiltEngine();
         QVERIFY(tk::WebEngineAvailable());
         window = std::make_unique<QWidget>();
         window->resize(985, 633);

@@ -50,6 +50,7 @@ class PagesInWindowsTest : public QObject {
 private slots:
     void init()
     {
+        engine::UseBuiltEngine();
         QVERIFY(tk::WebEngineAvailable());
         tk::SetHtmlViewFactory(nullptr); // the real engine
         station = std::make_unique<StationFixture>();
