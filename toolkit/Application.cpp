@@ -11,10 +11,13 @@
 #include <QGuiApplication>
 #include <QWindow>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 namespace tk {
 
@@ -282,8 +285,12 @@ void Initialize(int& argc, char** argv)
 {
     PrepareProcessEnvironment();
     HoldHtmlViews(); // the views of the windows made now wait for Run
+    // Reading the font configuration takes a few milliseconds that the first
+    // window waits for; it runs while the application object connects to the display.
+    std::thread fontConfiguration([] { FcInit(); });
     if (!qApp)
         ownedQtApplication = std::make_unique<QApplication>(argc, argv);
+    fontConfiguration.join();
     ApplyApplicationDefaults();
     if (!current)
         ownedApplication = std::make_unique<TApplication>();
