@@ -51,11 +51,11 @@ void QuietEngineStart(QtMsgType type, const QMessageLogContext& context, const Q
 engine::View* CreateEngine(QWidget* parent, const engine::Callbacks& callbacks)
 {
     static engine::CreateView create = nullptr;
-    static bool tried = false;
+    static QString loaded; // the module create came from
     quietedHandler = qInstallMessageHandler(QuietEngineStart);
-    if (!tried) {
-        tried = true;
-        QLibrary module(EngineModulePath());
+    if (loaded != EngineModulePath()) {
+        loaded = EngineModulePath();
+        QLibrary module(loaded);
         create = reinterpret_cast<engine::CreateView>(module.resolve(engine::CreateViewSymbol));
     }
     engine::View* view = create ? create(parent, callbacks) : nullptr;
@@ -169,9 +169,9 @@ bool WebEngineAvailable()
     // Without its helper process the engine would end the whole program.
     const QString helper = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + QStringLiteral("/QtWebEngineProcess");
     const QByteArray configured = qgetenv("QTWEBENGINE_PROCESS_PATH");
-    const bool helperThere = configured.isEmpty() ? QFileInfo(helper).isExecutable()
-                                                  : QFileInfo(QString::fromLocal8Bit(configured)).isExecutable();
-    return helperThere && QFileInfo(EngineModulePath()).isFile();
+    if (!configured.isEmpty())
+        return QFileInfo(QString::fromLocal8Bit(configured)).isExecutable();
+    return QFileInfo(helper).isExecutable();
 }
 
 void SetEngineModule(const QString& path)
@@ -198,7 +198,7 @@ TCppWebBrowser* CreateHtmlView(QWidget* parent)
 {
     if (installed)
         return installed(parent);
-    if (!WebEngineAvailable())
+    if (!WebEngineAvailable() || !QFileInfo(EngineModulePath()).isFile())
         return CreateUnavailableView(parent);
     return CreateWebEngineView(parent);
 }

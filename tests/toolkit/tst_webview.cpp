@@ -5,6 +5,7 @@
 
 #include "toolkit/HtmlView.h"
 
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -46,6 +47,26 @@ private slots:
         QTemporaryDir dir;
         load(dir.filePath(QStringLiteral("res/INSTR.htm"))); // the engine shows its own error page
         QVERIFY(window->isVisible());
+    }
+
+    void withoutItsModuleTheViewShowsTheNotice()
+    {
+        QTemporaryDir dir;
+        QFile notAModule(dir.filePath(QStringLiteral("libbriefing-station-engine.so")));
+        QVERIFY(notAModule.open(QIODevice::WriteOnly));
+        notAModule.write("not a shared object");
+        notAModule.close();
+        tk::SetHtmlViewFactory(nullptr);
+        for (const QString& module : {dir.filePath(QStringLiteral("missing.so")), notAModule.fileName()}) {
+            tk::SetEngineModule(module);
+            std::unique_ptr<tk::TCppWebBrowser> shown(tk::CreateHtmlView(nullptr));
+            shown->Navigate(QStringLiteral(STATION_CONTENT "/res/INSTR.htm")); // nothing to do, and no crash
+            const QLabel* notice = shown->findChild<QLabel*>();
+            QVERIFY2(notice, qPrintable(module));
+            QCOMPARE(notice->text(), tk::UnavailableViewText());
+        }
+        InstallRecordingViews();
+        engine::UseBuiltEngine();
     }
 
     void scriptsCannotOpenWindowsOrBoxes()
