@@ -25,6 +25,14 @@ class WebViewTest : public QObject {
         return loaded.first().first().toBool();
     }
 
+    static QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& data)
+    {
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(data);
+        return file.fileName();
+    }
+
 private slots:
     void init()
     {
@@ -52,12 +60,9 @@ private slots:
     void withoutItsModuleTheViewShowsTheNotice()
     {
         QTemporaryDir dir;
-        QFile notAModule(dir.filePath(QStringLiteral("libbriefing-station-engine.so")));
-        QVERIFY(notAModule.open(QIODevice::WriteOnly));
-        notAModule.write("not a shared object");
-        notAModule.close();
+        const QString notAModule = write(dir, QStringLiteral("libbriefing-station-engine.so"), "not a shared object");
         tk::SetHtmlViewFactory(nullptr);
-        for (const QString& module : {dir.filePath(QStringLiteral("missing.so")), notAModule.fileName()}) {
+        for (const QString& module : {dir.filePath(QStringLiteral("missing.so")), notAModule}) {
             tk::SetEngineModule(module);
             std::unique_ptr<tk::TCppWebBrowser> shown(tk::CreateHtmlView(nullptr));
             shown->Navigate(QStringLiteral(STATION_CONTENT "/res/INSTR.htm")); // nothing to do, and no crash
@@ -72,11 +77,9 @@ private slots:
     void scriptsCannotOpenWindowsOrBoxes()
     {
         QTemporaryDir dir;
-        QFile page(dir.filePath(QStringLiteral("p.htm")));
-        QVERIFY(page.open(QIODevice::WriteOnly));
-        page.write("<html><body>x<script>window.open('p.htm'); alert('a'); confirm('b'); prompt('c');</script></body></html>");
-        page.close();
-        QVERIFY(load(page.fileName()));
+        QVERIFY(load(write(dir, QStringLiteral("p.htm"),
+                           "<html><body>x<script>window.open('p.htm'); alert('a'); confirm('b'); prompt('c');"
+                           "</script></body></html>")));
         QTest::qWait(200);
         QCOMPARE(QApplication::topLevelWidgets().size(), 1);
         QVERIFY(!QApplication::activeModalWidget());
