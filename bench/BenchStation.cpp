@@ -5,6 +5,7 @@
 #include "testing/QuestionBank.h"
 
 #include "toolkit/Application.h"
+#include "toolkit/HtmlView.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -34,6 +35,7 @@ int BenchStation::AnswerAtOnce::Show(const tk::BoxRequest& request)
 BenchStation::BenchStation(int& argc, char** argv)
 {
     tk::Initialize(argc, argv);
+    tk::SetEngineModule(QStringLiteral(BENCH_ENGINE_MODULE)); // the benchmark does not lie beside it
     tk::SetDialogService(&boxes_);
     if (!dir_.isValid())
         throw std::runtime_error("no temporary folder");
@@ -42,6 +44,8 @@ BenchStation::BenchStation(int& argc, char** argv)
     QDir::setCurrent(dir_.path());
     tk::SetExeNameOverride((dir_.path() + QStringLiteral("/briefing-station")).toStdString());
     station::CreateWindowSet(*tk::Application());
+    // No entry window is put on screen here: the browser engine starts at once.
+    tk::ReleaseHtmlViews();
 }
 
 BenchStation::~BenchStation()

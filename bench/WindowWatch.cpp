@@ -132,9 +132,16 @@ std::optional<SeenWindow> WindowWatch::WaitViewable(const std::string& title, Cl
         if (changed) {
             changed = false;
             if (auto found = FindViewable(title)) {
+                // Seen after the limit is not seen within it.
+                if (readAt > deadline)
+                    return std::nullopt;
                 found->at = readAt;
                 return found;
             }
+            // The round trips of that look may have read new events into
+            // Xlib's queue, where poll() below would never see them.
+            if (XQLength(display_) > 0)
+                continue;
         }
         Clock::time_point now = Clock::now();
         if (now >= deadline)

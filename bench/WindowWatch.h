@@ -34,8 +34,9 @@ public:
     // From now on only windows created after this call are considered.
     void Forget();
 
-    // Waits until a window titled `title` is viewable. `every` runs about every
-    // `period` while waiting (it delays the reading of events while it runs).
+    // Waits until a window titled `title` is viewable; nothing when it was not
+    // within the timeout. `every` runs about every `period` while waiting (it
+    // delays the reading of events while it runs).
     std::optional<SeenWindow> WaitViewable(const std::string& title, Clock::duration timeout,
                                            const std::function<void()>& every = {},
                                            Clock::duration period = std::chrono::milliseconds(100));

@@ -1,9 +1,13 @@
 // Starts programs on the X display and watches them from outside:
-//   bench_launch startup <runs> <bare-window-exe> <station-exe>
-//     start of the process to its first window on screen, both programs in turn;
-//   bench_launch session <station-exe> <settle-seconds> <cpu-seconds>
-//     the station through start-up into the study window: peak memory of its
-//     process tree, then the processor time the tree uses while the clock counts down;
+//   bench_launch startup <runs> <bare-window-exe> <floor-window-exe> <page> <station-exe>
+//     start of the process to its first window on screen: a bare Qt window,
+//     the stack's floor (a window with a hidden browser view loading <page>)
+//     and the station, in turn; a start that runs into the wait limit is a
+//     failed run, reported as such;
+//   bench_launch session <station-exe> <bare-window-exe> <floor-window-exe> <page> <settle-seconds> <cpu-seconds>
+//     memory of the process trees: the bare window and the floor, then the
+//     station through start-up into the study window and on to the test
+//     window, with the processor time the tree uses while the clock counts down;
 //   bench_launch kiosk <cycles> <session-script> <station-launcher> <station-exe>
 //     the kiosk session on a private X server: from the station's end to the
 //     next entry window on screen, next to a plain start of the station.
@@ -11,9 +15,11 @@
 #include "ProcessTree.h"
 #include "Report.h"
 #include "Scaling.h"
+#include "Starts.h"
 #include "WindowWatch.h"
 
 #include "ui/Indoor.h"
+#include "ui/Main.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -39,7 +45,11 @@ using namespace std::chrono_literals;
 
 const std::string EntryTitle = "Инструктаж [Демо] - Вход";
 const std::string StudyTitle = "Инструктаж [Демо] - Простосмотр слайдов";
+const std::string TestTitle = "Инструктаж [Демо] - Пройти тест";
+const std::string BoxTitle = "ВНИМАНИЕ!";
 const std::string BareTitle = "bench-bare-window";
+const std::string FloorTitle = "bench-floor-window";
+constexpr auto WaitLimit = std::chrono::seconds(60);
 const char* const SoftwareGlThreads = "llvmpipe";
 
 double Millis(Clock::duration d)
@@ -147,115 +157,213 @@ void EndGroup(pid_t group)
         std::fprintf(stderr, "bench_launch: process group %d did not end\n", group);
 }
 
-// One start: fork to the window titled `title` being viewable, in milliseconds.
-// With ownGroup the program and its helpers are a group of their own, ended
-// alone; otherwise every process below this one is ended with it.
-double StartToWindow(bench::WindowWatch& watch, const std::string& exe, const std::string& title,
-                     bool ownGroup = false)
+// One start: fork to the window titled `title` being viewable, in
+// milliseconds; nothing, with the reason in `failure`, when it was not
+// viewable within the wait limit. With ownGroup the program and its helpers
+// are a group of their own, ended alone; otherwise every process below this
+// one is ended with it.
+std::optional<double> StartToWindow(bench::WindowWatch& watch, const std::vector<std::string>& command,
+                                    const std::string& title, std::string& failure, bool ownGroup = false)
 {
     watch.Forget();
     const Clock::time_point start = Clock::now();
-    const pid_t pid = Spawn({exe}, ownGroup);
-    const auto seen = watch.WaitViewable(title, 60s);
+    const pid_t pid = Spawn(command, ownGroup);
+    const auto seen = watch.WaitViewable(title, WaitLimit);
     if (ownGroup)
         EndGroup(pid);
     else
         EndTree(pid);
-    if (!seen)
-        throw std::runtime_error("no window \"" + title + "\" within 60 s from " + exe);
     std::this_thread::sleep_for(200ms); // lets the window manager finish with the last window
+    if (!seen) {
+        failure = "no window \"" + title + "\" viewable within " + std::to_string(WaitLimit.count()) + " s";
+        return std::nullopt;
+    }
     return Millis(seen->at - start);
 }
 
-int Startup(int runs, const std::string& bareExe, const std::string& stationExe)
+struct Program {
+    std::vector<std::string> command;
+    std::string title;
+    bench::Starts starts;
+};
+
+void Start(bench::WindowWatch& watch, Program& program, const std::string& which, bool counted)
+{
+    std::string failure;
+    const std::optional<double> ms = StartToWindow(watch, program.command, program.title, failure);
+    if (!ms)
+        program.starts.failures.push_back(which + ": " + failure);
+    else if (counted)
+        program.starts.ms.push_back(*ms);
+    std::fprintf(stderr, "%s, %s: %s\n", program.title.c_str(), which.c_str(),
+                 ms ? (bench::Fixed(*ms, 1) + " ms").c_str() : failure.c_str());
+}
+
+int Startup(int runs, const std::string& bareExe, const std::string& floorExe, const std::string& page,
+            const std::string& stationExe)
 {
     bench::WindowWatch watch;
+    Program bare{{bareExe}, BareTitle, {"Start to a bare Qt Widgets window (empty 338x381 QWidget) on screen", {}, {}}};
+    Program floor{{floorExe, page}, FloorTitle,
+                  {"Start to the floor: a 338x381 window with a hidden browser view loading the study page", {}, {}}};
+    Program station{{stationExe}, EntryTitle, {"Start to entry window \"" + EntryTitle + "\" on screen", {}, {}}};
+    std::vector<Program*> programs{&bare, &floor, &station};
     // One start of each first, not counted: it brings the libraries into the page cache.
-    StartToWindow(watch, bareExe, BareTitle);
-    StartToWindow(watch, stationExe, EntryTitle);
-    std::vector<double> bare, station;
-    for (int run = 0; run < runs; ++run) {
-        bare.push_back(StartToWindow(watch, bareExe, BareTitle));
-        station.push_back(StartToWindow(watch, stationExe, EntryTitle));
-        std::fprintf(stderr, "start %d: bare %.1f ms, station %.1f ms\n", run + 1, bare.back(), station.back());
-    }
-    using bench::Fixed;
-    const auto spread = [](const std::vector<double>& v) {
-        return "min " + Fixed(bench::Min(v), 1) + ", max " + Fixed(bench::Max(v), 1) + " ms";
-    };
+    for (Program* program : programs)
+        Start(watch, *program, "warm-up start", false);
+    for (int run = 1; run <= runs; ++run)
+        for (Program* program : programs)
+            Start(watch, *program, "start " + std::to_string(run), true);
+
     const std::string how = "median of " + std::to_string(runs) +
-                            " starts (one warm-up start not counted), alternating with the other program; clock from "
-                            "just before fork() to reading the X event after which the titled window is viewable "
-                            "(client and window-manager frame mapped); resolution: one X event, < 1 ms; ";
-    const double medianStation = bench::Median(station);
-    const double medianBare = bench::Median(bare);
-    bench::PrintRow("Start to entry window \"" + EntryTitle + "\" on screen", Fixed(medianStation, 1), "ms",
-                    how + spread(station));
-    bench::PrintRow("Start to a bare Qt Widgets window (empty 338x381 QWidget) on screen", Fixed(medianBare, 1), "ms",
-                    how + spread(bare));
-    bench::PrintRow("Start to window, station / bare Qt window", Fixed(medianStation / medianBare, 2), "×",
-                    "ratio of the two medians above, same run");
+                            " starts (one warm-up start not counted), taking turns with the other two programs; clock "
+                            "from just before fork() to reading the X event after which the titled window is viewable "
+                            "(client and window-manager frame mapped); resolution: one X event, < 1 ms; a start whose "
+                            "window is not viewable within " +
+                            std::to_string(WaitLimit.count()) + " s is a failed run, never a figure; ";
+    for (Program* program : programs)
+        std::printf("%s\n", bench::StartRow(program->starts, how).c_str());
+    std::printf("%s\n", bench::RatioRow("Start to window, station / bare Qt window", station.starts, bare.starts).c_str());
+    std::printf("%s\n", bench::RatioRow("Start to window, station / floor", station.starts, floor.starts).c_str());
+    std::fflush(stdout);
+    for (Program* program : programs)
+        if (program->starts.Failed())
+            return 1;
     return 0;
 }
 
-// The Button1 rectangle of the entry window's layout.
-const tk::ControlDef& EntryStartButton()
+// The centre of a control of a window's layout, in the window's client
+// coordinates, from the window's size on screen.
+std::pair<int, int> ControlCentre(const std::vector<tk::ControlDef>& layout, const char* name, int designWidth,
+                                  int designHeight, const bench::SeenWindow& window)
 {
-    for (const tk::ControlDef& def : TForm2::Layout())
-        if (std::string(def.name) == "Button1")
-            return def;
-    throw std::logic_error("entry window has no Button1");
+    const std::optional<int> textHeight =
+        bench::TextHeightForClient(designWidth, designHeight, window.width, window.height);
+    if (!textHeight)
+        throw std::runtime_error("a window of " + std::to_string(window.width) + "x" + std::to_string(window.height) +
+                                 " fits no text height");
+    for (const tk::ControlDef& def : layout)
+        if (std::string(def.name) == name)
+            return bench::ScaledCentre(def.left, def.top, def.width, def.height, *textHeight);
+    throw std::logic_error(std::string("no control ") + name);
 }
 
-int Session(const std::string& stationExe, int settleSeconds, int cpuSeconds)
+void Click(const bench::SeenWindow& window, std::pair<int, int> at)
+{
+    RunToEnd({"/usr/bin/xdotool", "mousemove", "--window", std::to_string(window.id), std::to_string(at.first),
+              std::to_string(at.second), "click", "1"});
+}
+
+// Samples a process tree every 100 ms, keeping the peak and the samples of
+// the current stretch.
+class Sampler {
+public:
+    explicit Sampler(bench::TreeSampler& tree) : tree_(tree) {}
+    void operator()()
+    {
+        const bench::Memory now = tree_.Sample();
+        peak.pssKiB = std::max(peak.pssKiB, now.pssKiB);
+        peak.rssKiB = std::max(peak.rssKiB, now.rssKiB);
+        stretch_.push_back(static_cast<double>(now.pssKiB));
+        ++count;
+    }
+    // Samples for a while; returns the median PSS of that stretch in MiB.
+    double For(Clock::duration span)
+    {
+        stretch_.clear();
+        const Clock::time_point until = Clock::now() + span;
+        for (Clock::time_point next = Clock::now(); next < until; next += 100ms) {
+            (*this)();
+            std::this_thread::sleep_until(next + 100ms);
+        }
+        return bench::Median(stretch_) / 1024.0;
+    }
+    bench::Memory peak;
+    std::size_t count = 0;
+
+private:
+    bench::TreeSampler& tree_;
+    std::vector<double> stretch_;
+};
+
+// The tree's helpers now, and of them the renderers: the processes that the
+// engine's helpers started (the zygotes fork one for each renderer).
+std::pair<std::size_t, std::size_t> Helpers(const bench::TreeSampler& tree, pid_t root)
+{
+    std::size_t renderers = 0;
+    for (int pid : tree.Members()) {
+        const auto text = bench::ReadWholeFile("/proc/" + std::to_string(pid) + "/stat");
+        const auto stat = text ? bench::ParseStat(*text) : std::nullopt;
+        if (stat && stat->ppid != root && stat->ppid != getpid())
+            ++renderers;
+    }
+    const std::size_t members = tree.Members().size();
+    return {members > 0 ? members - 1 : 0, renderers};
+}
+
+std::string TreeText(std::pair<std::size_t, std::size_t> helpers)
+{
+    return std::to_string(helpers.first) + " helper processes (" + std::to_string(helpers.second) + " renderer" +
+           (helpers.second == 1 ? "" : "s") + ")";
+}
+
+struct Footprint {
+    double pssMiB = 0;
+    std::pair<std::size_t, std::size_t> helpers;
+};
+
+// A program's tree once its window is on screen and it has settled.
+Footprint Settled(const std::vector<std::string>& command, const std::string& title, int settleSeconds)
 {
     bench::WindowWatch watch;
     bench::TreeSampler tree(getpid());
-    bench::Memory peak;
-    std::size_t samples = 0;
-    const auto sample = [&] {
-        const bench::Memory now = tree.Sample();
-        peak.pssKiB = std::max(peak.pssKiB, now.pssKiB);
-        peak.rssKiB = std::max(peak.rssKiB, now.rssKiB);
-        ++samples;
-    };
-    const auto sampleFor = [&](Clock::duration span) {
-        const Clock::time_point until = Clock::now() + span;
-        for (Clock::time_point next = Clock::now(); next < until; next += 100ms) {
-            sample();
-            std::this_thread::sleep_until(next + 100ms);
-        }
-    };
+    Sampler sample(tree);
+    watch.Forget();
+    const pid_t pid = Spawn(command);
+    if (!watch.WaitViewable(title, WaitLimit, std::ref(sample))) {
+        EndTree(pid);
+        throw std::runtime_error("no window \"" + title + "\" within " + std::to_string(WaitLimit.count()) + " s");
+    }
+    sample.For(std::chrono::seconds(settleSeconds - 1));
+    Footprint footprint{sample.For(1s), {}};
+    footprint.helpers = Helpers(tree, pid);
+    EndTree(pid);
+    return footprint;
+}
 
+int Session(const std::string& stationExe, const std::string& bareExe, const std::string& floorExe,
+            const std::string& page, int settleSeconds, int cpuSeconds)
+{
+    using bench::Fixed;
+    const std::string settledHow = "median of the sum of Pss from /proc/<pid>/smaps_rollup over the tree, sampled every "
+                                   "100 ms during the last second of " +
+                                   std::to_string(settleSeconds) + " s after the window is on screen; ";
+    const Footprint bare = Settled({bareExe}, BareTitle, settleSeconds);
+    const Footprint floor = Settled({floorExe, page}, FloorTitle, settleSeconds);
+
+    bench::WindowWatch watch;
+    bench::TreeSampler tree(getpid());
+    Sampler sample(tree);
     watch.Forget();
     const pid_t pid = Spawn({stationExe});
+    const auto fail = [&](const std::string& what) {
+        EndTree(pid);
+        throw std::runtime_error(what);
+    };
     sample();
-    const auto entry = watch.WaitViewable(EntryTitle, 60s, sample);
-    if (!entry) {
-        EndTree(pid);
-        throw std::runtime_error("the entry window did not appear");
-    }
-    sampleFor(1s); // the window takes input once it has been exposed and drawn
-
-    const std::optional<int> textHeight = bench::TextHeightForClient(338, 381, entry->width, entry->height);
-    if (!textHeight) {
-        EndTree(pid);
-        throw std::runtime_error("entry window of " + std::to_string(entry->width) + "x" +
-                                 std::to_string(entry->height) + " fits no text height");
-    }
-    const tk::ControlDef& button = EntryStartButton();
-    const auto [x, y] = bench::ScaledCentre(button.left, button.top, button.width, button.height, *textHeight);
-    std::fprintf(stderr, "entry window %dx%d, text height %d: clicking \"Начать инструктаж\" at %d,%d\n", entry->width,
-                 entry->height, *textHeight, x, y);
-    RunToEnd({"/usr/bin/xdotool", "mousemove", "--window", std::to_string(entry->id), std::to_string(x),
-              std::to_string(y), "click", "1"});
-    const auto study = watch.WaitViewable(StudyTitle, 30s, sample);
-    if (!study) {
-        EndTree(pid);
-        throw std::runtime_error("the study window did not appear after the click");
-    }
-    sampleFor(std::chrono::seconds(settleSeconds)); // the study page loads and is drawn
-    const bench::Memory peakShown = peak;
+    const auto entry = watch.WaitViewable(EntryTitle, WaitLimit, std::ref(sample));
+    if (!entry)
+        fail("the entry window did not appear");
+    sample.For(1s); // the window takes input once it has been exposed and drawn
+    Click(*entry, ControlCentre(TForm2::Layout(), "Button1", 338, 381, *entry));
+    const auto study = watch.WaitViewable(StudyTitle, 30s, std::ref(sample));
+    if (!study)
+        fail("the study window did not appear after the click");
+    sample.For(std::chrono::seconds(settleSeconds - 1)); // the study page loads and is drawn
+    const double studyMiB = sample.For(1s);
+    const auto studyHelpers = Helpers(tree, pid);
+    const bench::Memory peakShown = sample.peak;
+    const std::size_t peakSamples = sample.count;
 
     sample();
     const auto byProcessBefore = tree.TicksByProcess();
@@ -263,39 +371,59 @@ int Session(const std::string& stationExe, int settleSeconds, int cpuSeconds)
     // Without a GPU, Mesa's software rasteriser draws the window in threads of its own.
     const unsigned long long softwareGlBefore = bench::ThreadTicks(pid, SoftwareGlThreads);
     const Clock::time_point cpuStart = Clock::now();
-    sampleFor(std::chrono::seconds(cpuSeconds));
+    sample.For(std::chrono::seconds(cpuSeconds));
     sample();
     const unsigned long long ticksAfter = tree.CpuTicks();
     const unsigned long long softwareGlAfter = bench::ThreadTicks(pid, SoftwareGlThreads);
     const double wall = std::chrono::duration<double>(Clock::now() - cpuStart).count();
-    const std::size_t members = tree.Members().size();
     for (const auto& [process, ticks] : tree.TicksByProcess()) {
         const auto before = byProcessBefore.find(process);
         std::string cmdline = bench::ReadWholeFile("/proc/" + std::to_string(process.first) + "/cmdline").value_or("");
         std::replace(cmdline.begin(), cmdline.end(), '\0', ' ');
         std::fprintf(stderr, "cpu over the window: pid %d %llu ticks: %.120s\n", process.first,
-                     ticks - (before == byProcessBefore.end() ? 0 : before->second),
-                     cmdline.c_str());
+                     ticks - (before == byProcessBefore.end() ? 0 : before->second), cmdline.c_str());
     }
+
+    // "Начать тестирование", the box's OK, and the test window with its first question.
+    Click(*study, ControlCentre(TForm1::Layout(), "Button2", 1006, 723, *study));
+    if (!watch.WaitViewable(BoxTitle, 30s, std::ref(sample)))
+        fail("no box \"" + BoxTitle + "\" after \"Начать тестирование\"");
+    RunToEnd({"/usr/bin/xdotool", "key", "Return"});
+    if (!watch.WaitViewable(TestTitle, 30s, std::ref(sample)))
+        fail("the test window did not appear");
+    sample.For(std::chrono::seconds(settleSeconds - 1));
+    const double testMiB = sample.For(1s);
+    const auto testHelpers = Helpers(tree, pid);
     EndTree(pid);
 
     const double hz = static_cast<double>(sysconf(_SC_CLK_TCK));
     const double cpuSecondsUsed = static_cast<double>(ticksAfter - ticksBefore) / hz;
-    using bench::Fixed;
-    const std::string treeText =
-        "the station and its " + std::to_string(members > 0 ? members - 1 : 0) + " helper processes";
+    bench::PrintRow("Memory of the process tree with the study window shown (PSS)", Fixed(studyMiB, 1), "MiB",
+                    settledHow + "the station and its " + TreeText(studyHelpers));
+    bench::PrintRow("Memory of the process tree with the test window shown (PSS)", Fixed(testMiB, 1), "MiB",
+                    settledHow + "the same process, after \"Начать тестирование\" and OK (xdotool): the station and its " +
+                        TreeText(testHelpers));
+    bench::PrintRow("Memory, test window / study window", Fixed(testMiB / studyMiB, 2), "×",
+                    "ratio of the two figures above");
+    bench::PrintRow("Memory of a bare Qt window's process tree (PSS)", Fixed(bare.pssMiB, 1), "MiB",
+                    settledHow + "bench_bare_window and its " + TreeText(bare.helpers));
+    bench::PrintRow("Memory of the floor's process tree (PSS)", Fixed(floor.pssMiB, 1), "MiB",
+                    settledHow + "bench_floor_window (window and hidden browser view with the study page) and its " +
+                        TreeText(floor.helpers));
+    bench::PrintRow("Memory with the study window shown, station / floor", Fixed(studyMiB / floor.pssMiB, 2), "×",
+                    "ratio of the two figures above");
     bench::PrintRow("Peak memory of the process tree, start-up to study page shown (PSS)",
                     Fixed(static_cast<double>(peakShown.pssKiB) / 1024.0, 1), "MiB",
-                    "sum of Pss from /proc/<pid>/smaps_rollup over " + treeText + ", sampled every 100 ms (" +
-                        std::to_string(samples) + " samples) from fork to " + std::to_string(settleSeconds) +
+                    "sum of Pss over the station's tree, sampled every 100 ms (" + std::to_string(peakSamples) +
+                        " samples) from fork to " + std::to_string(settleSeconds) +
                         " s after the study window is on screen; highest sum");
     bench::PrintRow("Peak memory of the process tree, same span (RSS)",
                     Fixed(static_cast<double>(peakShown.rssKiB) / 1024.0, 1), "MiB",
                     "sum of Rss over the same samples; counts shared libraries once per process, so above PSS");
     bench::PrintRow("CPU while the study window counts down", Fixed(100.0 * cpuSecondsUsed / wall, 2),
                     "% of one core",
-                    "utime+stime from /proc/<pid>/stat summed over " + treeText + ", over " + Fixed(wall, 1) +
-                        " s starting " + std::to_string(settleSeconds) +
+                    "utime+stime from /proc/<pid>/stat summed over the station and its " + TreeText(studyHelpers) +
+                        ", over " + Fixed(wall, 1) + " s starting " + std::to_string(settleSeconds) +
                         " s after \"Начать инструктаж\" was clicked (xdotool); ticks of 1/" + Fixed(hz, 0) + " s");
     bench::PrintRow("CPU while counting down: of it, Mesa's software GL threads (llvmpipe-*)",
                     Fixed(100.0 * static_cast<double>(softwareGlAfter - softwareGlBefore) / hz / wall, 2),
@@ -455,7 +583,10 @@ int Kiosk(int cycles, const std::string& sessionScript, const std::string& launc
     for (int cycle = 0; cycle <= cycles; ++cycle) { // the first is a warm-up, not counted
         // A second station, started directly, while the session's own idles at its entry window.
         std::this_thread::sleep_until(stationStarted + StationSettled);
-        const double plainMs = StartToWindow(watch, stationExe, EntryTitle, true);
+        std::string failure;
+        const std::optional<double> plainMs = StartToWindow(watch, {stationExe}, EntryTitle, failure, true);
+        if (!plainMs)
+            throw std::runtime_error("plain start of the station: " + failure);
         std::this_thread::sleep_until(stationStarted + KioskShortestRun);
         watch.Forget();
         const auto [asked, ended] = CloseStation(watch, entry->id);
@@ -467,7 +598,7 @@ int Kiosk(int cycles, const std::string& sessionScript, const std::string& launc
             continue;
         restart.push_back(Millis(entry->at - ended));
         closing.push_back(Millis(ended - asked));
-        plain.push_back(plainMs);
+        plain.push_back(*plainMs);
         std::fprintf(stderr, "cycle %d: close to end %.1f ms, end to entry %.1f ms; plain start %.1f ms\n", cycle,
                      closing.back(), restart.back(), plain.back());
     }
@@ -509,9 +640,11 @@ int Kiosk(int cycles, const std::string& sessionScript, const std::string& launc
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: bench_launch startup <runs> <bare-window-exe> <station-exe>\n"
-                         "       bench_launch session <station-exe> <settle-seconds> <cpu-seconds>\n"
-                         "       bench_launch kiosk <cycles> <session-script> <station-launcher> <station-exe>\n");
+    std::fprintf(stderr,
+                 "usage: bench_launch startup <runs> <bare-window-exe> <floor-window-exe> <page> <station-exe>\n"
+                 "       bench_launch session <station-exe> <bare-window-exe> <floor-window-exe> <page> "
+                 "<settle-seconds> <cpu-seconds>\n"
+                 "       bench_launch kiosk <cycles> <session-script> <station-launcher> <station-exe>\n");
     return 2;
 }
 
@@ -523,13 +656,15 @@ int main(int argc, char** argv)
     // Helpers whose parent has ended are re-parented to us, so the tree stays whole.
     prctl(PR_SET_CHILD_SUBREAPER, 1);
     try {
-        if (args.size() == 4 && args[0] == "startup")
-            return Startup(std::stoi(args[1]), args[2], args[3]);
-        if (args.size() == 4 && args[0] == "session")
-            return Session(args[1], std::stoi(args[2]), std::stoi(args[3]));
+        if (args.size() == 6 && args[0] == "startup")
+            return Startup(std::stoi(args[1]), args[2], args[3], args[4], args[5]);
+        if (args.size() == 7 && args[0] == "session" && std::stoi(args[5]) >= 2)
+            return Session(args[1], args[2], args[3], args[4], std::stoi(args[5]), std::stoi(args[6]));
         if (args.size() == 5 && args[0] == "kiosk")
             return Kiosk(std::stoi(args[1]), args[2], args[3], args[4]);
     } catch (const std::exception& error) {
+        // A measurement that could not be made is a row of its own, never a figure.
+        bench::PrintRow("bench_launch " + (args.empty() ? std::string() : args[0]), "failed", "", error.what());
         std::fprintf(stderr, "bench_launch: %s\n", error.what());
         return 1;
     }

@@ -3,6 +3,7 @@
 #include "ProcessTree.h"
 #include "Report.h"
 #include "Scaling.h"
+#include "Starts.h"
 
 #include <QtTest>
 
@@ -35,6 +36,9 @@ private slots:
     void textHeightIsRecoveredFromTheClientSize_data();
     void textHeightIsRecoveredFromTheClientSize();
     void startButtonCentreAtNinetySixPixelsPerInch();
+    void startsInTimeGiveTheMedianAndTheSpread();
+    void aStartPastTheWaitLimitIsAFailedRunNeverAFigure();
+    void aRatioIsMadeOnlyOfProgramsWithoutFailedStarts();
 };
 
 namespace {
@@ -243,6 +247,39 @@ void BenchToolsTest::startButtonCentreAtNinetySixPixelsPerInch()
     QCOMPARE(tk::DpiScale(96).TextHeight(), 13);
     QCOMPARE(bench::ScaledCentre(9, 336, 320, 41, 13), std::make_pair(137, 289));
     QCOMPARE(bench::ScaledCentre(9, 336, 320, 41, 16), std::make_pair(169, 356));
+}
+
+void BenchToolsTest::startsInTimeGiveTheMedianAndTheSpread()
+{
+    const bench::Starts starts{"Start to a window", {120.0, 100.0, 300.0, 110.0}, {}};
+    QVERIFY(!starts.Failed());
+    QCOMPARE(QString::fromStdString(bench::StartRow(starts, "how; ")),
+             QStringLiteral("| Start to a window | 115.0 | ms | how; min 100.0, max 300.0 ms |"));
+}
+
+void BenchToolsTest::aStartPastTheWaitLimitIsAFailedRunNeverAFigure()
+{
+    // As in the run that once reported a maximum of 60031.5 ms: the other starts were fine.
+    const bench::Starts starts{"Start to a window", {35.4, 24.7, 40.0}, {"start 7: no window within 60 s"}};
+    QVERIFY(starts.Failed());
+    const QString row = QString::fromStdString(bench::StartRow(starts, "how; "));
+    QVERIFY2(row.startsWith(QStringLiteral("| Start to a window | failed |  | 1 of 4 starts failed")), qPrintable(row));
+    QVERIFY2(row.contains(QStringLiteral("start 7: no window within 60 s")), qPrintable(row));
+    for (const char* figure : {"35.4", "24.7", "40.0", "ms |"})
+        QVERIFY2(!row.contains(QLatin1String(figure)), qPrintable(row));
+    // No start at all is no figure either.
+    QVERIFY(QString::fromStdString(bench::StartRow(bench::Starts{"Start", {}, {}}, "")).contains(QStringLiteral("| failed |")));
+}
+
+void BenchToolsTest::aRatioIsMadeOnlyOfProgramsWithoutFailedStarts()
+{
+    const bench::Starts station{"station", {200.0, 220.0, 210.0}, {}};
+    const bench::Starts bare{"bare", {100.0}, {}};
+    const bench::Starts broken{"bare", {100.0}, {"warm-up start: no window within 60 s"}};
+    QCOMPARE(QString::fromStdString(bench::RatioRow("station / bare", station, bare)),
+             QStringLiteral("| station / bare | 2.10 | × | ratio of the two medians, same run |"));
+    QVERIFY(QString::fromStdString(bench::RatioRow("station / bare", station, broken)).startsWith(QStringLiteral("| station / bare | failed |")));
+    QVERIFY(QString::fromStdString(bench::RatioRow("bare / station", broken, station)).startsWith(QStringLiteral("| bare / station | failed |")));
 }
 
 QTEST_APPLESS_MAIN(BenchToolsTest)

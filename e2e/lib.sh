@@ -234,6 +234,8 @@ make_station() {
     rm -rf "$STATION"
     mkdir -p "$STATION/res" "$STATION/TESTS"
     cp "$STATION_EXE" "$STATION/"
+    # The browser engine's module lies beside the program (toolkit/EngineModule.h).
+    cp "$(dirname "$STATION_EXE")"/libbriefing-station-engine.so "$STATION/" 2>/dev/null || true
     STATION_DIR=$(cd "$STATION" && pwd -P)
 }
 

@@ -31,6 +31,8 @@ for path in opt/briefing-station/briefing-station opt/briefing-station/briefing-
   opt/briefing-station/briefing-bank usr/bin/briefing-bank; do
   [ -f "$root/$path" ] && [ -x "$root/$path" ] || fail "missing or not executable: /$path"
 done
+# The browser engine's module lies beside the program, which loads it from there.
+[ -f "$folder/libbriefing-station-engine.so" ] || fail "the browser engine's module is not beside the program"
 icon=$root/usr/share/icons/hicolor/32x32/apps/briefing-station.png
 [ "$(head -c 8 "$icon" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "icon is not a PNG"
 unexpected=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v -E '^\./(opt|usr)?/?$|^\./opt/briefing-station/|^\./usr/(bin|share)/' || true)

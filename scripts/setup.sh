@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev
   libjpeg62-turbo-dev libxcb1-dev
+  libfontconfig-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth openbox xdotool x11-utils imagemagick strace
   x11-xserver-utils

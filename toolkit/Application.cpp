@@ -2,6 +2,7 @@
 
 #include "toolkit/Dialogs.h"
 #include "toolkit/Environment.h"
+#include "toolkit/HtmlView.h"
 
 #include "toolkit/core/Exception.h"
 
@@ -10,10 +11,13 @@
 #include <QGuiApplication>
 #include <QWindow>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 namespace tk {
 
@@ -113,6 +117,8 @@ void TApplication::Run()
 {
     if (TForm* main = MainForm())
         main->Show();
+    // The browser engine starts once the main window is on screen, not before.
+    ReleaseHtmlViewsWhenShown(MainForm());
     if (!terminated_)
         QApplication::exec();
 }
@@ -294,12 +300,17 @@ bool TApplication::eventFilter(QObject* watched, QEvent* event)
 void Initialize(int& argc, char** argv)
 {
     PrepareProcessEnvironment();
+    HoldHtmlViews(); // the views of the windows made now wait for Run
+    // Reading the font configuration takes a few milliseconds that the first
+    // window waits for; it runs while the application object connects to the display.
+    std::thread fontConfiguration([] { FcInit(); });
     if (!qApp) {
         programName = argc > 0 && argv[0] ? argv[0] : "briefing-station";
         qtArgv[0] = programName.data();
         qtArgc = 1;
         ownedQtApplication = std::make_unique<QApplication>(qtArgc, qtArgv);
     }
+    fontConfiguration.join();
     ApplyApplicationDefaults();
     if (!current)
         ownedApplication = std::make_unique<TApplication>();
@@ -310,6 +321,7 @@ void Finalize()
     ownedApplication.reset();
     if (current)
         current->DestroyForms();
+    ReleaseHtmlViews(); // no hold outlives the windows it was for
     ownedQtApplication.reset();
 }
 

@@ -25,8 +25,9 @@ void AppendChromiumFlags(const QByteArray& flags)
 
 void PrepareProcessEnvironment()
 {
-    // The HTML view shares GL contexts with the widgets; must precede QApplication.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No Qt::AA_ShareOpenGLContexts: it would set OpenGL up inside the
+    // application object's constructor, before the first window. The browser
+    // engine's module shares the contexts itself when it loads (EngineModule.h).
     // Nothing may reach the disk: neither Qt's nor Mesa's shader caches.
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     qputenv("MESA_SHADER_CACHE_DISABLE", "true");
@@ -34,6 +35,8 @@ void PrepareProcessEnvironment()
     // Chromium's own caches and crash dumps stay off as well.
     AppendChromiumFlags("--disable-gpu-shader-disk-cache --disk-cache-size=1 --disable-breakpad "
                         "--disable-background-networking --disable-component-update --no-pings");
+    // One renderer process serves every view: the test window adds no second one.
+    AppendChromiumFlags("--renderer-process-limit=1");
     // Without a session's runtime folder Qt creates one in /tmp while it looks
     // for a display socket. Point it at a private folder that already exists;
     // nothing is ever written there.

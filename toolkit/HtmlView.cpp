@@ -1,80 +1,118 @@
 #include "toolkit/HtmlView.h"
 
+#include "toolkit/EngineModule.h"
+#include "toolkit/PageRule.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QLibrary>
 #include <QLibraryInfo>
-#include <QUrl>
+#include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
+#include <QWindow>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace tk {
 
 namespace {
 
 HtmlViewFactory installed;
+QString moduleOverride;
+bool held = false;
 
-// Pages are the operator's own HTML: their scripts may run, but they may not
-// pop up windows or boxes over the station.
-class StationPage final : public QWebEnginePage {
-public:
-    using QWebEnginePage::QWebEnginePage;
+// The first window is normally drawn well within this; the views start then at the latest.
+constexpr int ReleaseAtLatestMs = 2000;
 
-protected:
-    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
-    void javaScriptAlert(const QUrl&, const QString&) override {}
-    bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
-    bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
-};
-
-// One profile for every view, in memory only: no cache, cookies or storage on disk.
-QWebEngineProfile* StationProfile()
+QString EngineModulePath()
 {
-    static QWebEngineProfile* profile = [] {
-        auto* p = new QWebEngineProfile(qApp); // no storage name: off the record
-        p->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-        p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-        p->setSpellCheckEnabled(false);
-        QWebEngineSettings* settings = p->settings();
-        settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-        settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-        settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
-        settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
-        return p;
-    }();
-    return profile;
+    if (!moduleOverride.isEmpty())
+        return moduleOverride;
+    return QCoreApplication::applicationDirPath() + u'/' + QString::fromUtf8(engine::ModuleFile);
 }
 
+// Loading the module sets the engine up with the application object already
+// made, on purpose (see EngineModule.h); the engine's warnings about just that say nothing.
+QtMessageHandler quietedHandler = nullptr;
+void QuietEngineStart(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && (message.contains(QLatin1String("AA_ShareOpenGLContexts")) ||
+                                 message.contains(QLatin1String("QtWebEngineQuick::initialize()"))))
+        return;
+    if (quietedHandler)
+        quietedHandler(type, context, message);
+}
+
+// The view's engine, made by the module; nothing when the module cannot be loaded.
+engine::View* CreateEngine(QWidget* parent, const engine::Callbacks& callbacks)
+{
+    static engine::CreateView create = nullptr;
+    static QString loaded; // the module create came from
+    quietedHandler = qInstallMessageHandler(QuietEngineStart);
+    if (loaded != EngineModulePath()) {
+        loaded = EngineModulePath();
+        QLibrary module(loaded);
+        create = reinterpret_cast<engine::CreateView>(module.resolve(engine::CreateViewSymbol));
+    }
+    engine::View* view = create ? create(parent, callbacks) : nullptr;
+    qInstallMessageHandler(quietedHandler);
+    return view;
+}
+
+class WebEngineView;
+std::vector<WebEngineView*> heldViews;
+
+// The browser-engine view. Made empty; its engine starts in Start, at once
+// or when the views are released, and loads the page it was sent to last.
 class WebEngineView final : public TCppWebBrowser {
 public:
     explicit WebEngineView(QWidget* parent) : TCppWebBrowser(parent)
     {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
-        view_ = new QWebEngineView(this);
-        page_ = new StationPage(StationProfile(), view_);
-        view_->setPage(page_);
-        connect(page_, &QWebEnginePage::loadFinished, this, &TCppWebBrowser::PageLoaded);
-        view_->setContextMenuPolicy(Qt::NoContextMenu);
-        layout->addWidget(view_);
-        setFocusProxy(view_);
+        if (held)
+            heldViews.push_back(this);
+        else
+            Start();
     }
-    ~WebEngineView() override
+    ~WebEngineView() override { heldViews.erase(std::remove(heldViews.begin(), heldViews.end(), this), heldViews.end()); }
+
+    void Navigate(const QString& url) override
     {
-        // The page must go before the view it renders into.
-        view_->setPage(nullptr);
-        delete page_;
+        page_ = QUrl::fromLocalFile(url);
+        if (engine_)
+            engine_->Navigate(page_);
     }
-    void Navigate(const QString& url) override { page_->load(QUrl::fromLocalFile(url)); }
+
+    void Start()
+    {
+        engine::Callbacks callbacks;
+        callbacks.mayShow = [](const QUrl& url) { return PageRule::ForStation().Allows(url); };
+        callbacks.loaded = [this](bool ok) { emit PageLoaded(ok); };
+        callbacks.refused = [this](const QUrl& url) { emit Refused(url); };
+        engine_ = CreateEngine(this, callbacks);
+        if (!engine_) {
+            auto* notice = new QLabel(UnavailableViewText(), this);
+            notice->setAlignment(Qt::AlignCenter);
+            notice->setWordWrap(true);
+            layout()->addWidget(notice);
+            return;
+        }
+        layout()->addWidget(engine_);
+        setFocusProxy(engine_);
+        if (hasFocus())
+            engine_->setFocus();
+        if (!page_.isEmpty())
+            engine_->Navigate(page_);
+    }
 
 private:
-    QWebEngineView* view_ = nullptr;
-    StationPage* page_ = nullptr;
+    engine::View* engine_ = nullptr;
+    QUrl page_; // where the station last sent the view
 };
 
 class UnavailableView final : public TCppWebBrowser {
@@ -88,6 +126,35 @@ public:
         layout->addWidget(notice);
     }
     void Navigate(const QString&) override {}
+};
+
+// Releases the views once the window has been exposed and drawn, or at the latest after a while.
+class ReleaseWhenShown final : public QObject {
+public:
+    explicit ReleaseWhenShown(QWindow* window) : QObject(window)
+    {
+        window->installEventFilter(this);
+        QTimer::singleShot(ReleaseAtLatestMs, this, [this] { Release(); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The window draws itself while it handles the expose; the engine starts after that.
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed())
+            QTimer::singleShot(0, this, [this] { Release(); });
+        return false;
+    }
+
+private:
+    void Release()
+    {
+        if (!held)
+            return;
+        QGuiApplication::sync(); // what the window drew reaches the screen before the engine starts
+        ReleaseHtmlViews();
+        deleteLater();
+    }
 };
 
 } // namespace
@@ -105,6 +172,11 @@ bool WebEngineAvailable()
     if (!configured.isEmpty())
         return QFileInfo(QString::fromLocal8Bit(configured)).isExecutable();
     return QFileInfo(helper).isExecutable();
+}
+
+void SetEngineModule(const QString& path)
+{
+    moduleOverride = path;
 }
 
 TCppWebBrowser* CreateWebEngineView(QWidget* parent)
@@ -126,13 +198,33 @@ TCppWebBrowser* CreateHtmlView(QWidget* parent)
 {
     if (installed)
         return installed(parent);
-    if (!WebEngineAvailable())
+    if (!WebEngineAvailable() || !QFileInfo(EngineModulePath()).isFile())
         return CreateUnavailableView(parent);
-    try {
-        return CreateWebEngineView(parent);
-    } catch (...) {
-        return CreateUnavailableView(parent);
+    return CreateWebEngineView(parent);
+}
+
+void HoldHtmlViews()
+{
+    held = true;
+}
+
+void ReleaseHtmlViews()
+{
+    held = false;
+    const std::vector<WebEngineView*> views = std::exchange(heldViews, {});
+    for (WebEngineView* view : views)
+        view->Start();
+}
+
+void ReleaseHtmlViewsWhenShown(QWidget* window)
+{
+    if (!held)
+        return;
+    if (!window || !window->windowHandle()) {
+        ReleaseHtmlViews();
+        return;
     }
+    new ReleaseWhenShown(window->windowHandle());
 }
 
 } // namespace tk

@@ -1,7 +1,14 @@
 #pragma once
 // The HTML view: shows a local page given by its full path. Loading is
 // asynchronous and nothing is ever read back from the view.
+//
+// The person stays inside the station's pages (see PageRule), and the back
+// and forward gestures (Alt+Left, Alt+Right, Backspace outside a text field,
+// the mouse's back and forward buttons) move only through pages reached by
+// links since the station's own last Navigate: what the station showed
+// before can never come back.
 #include <QString>
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
@@ -16,8 +23,11 @@ public:
     virtual void Navigate(const QString& url) = 0;
 
 signals:
-    // A page finished loading. The station itself never listens; benchmarks do.
+    // A load in the view ended: true when its page is shown, false when it
+    // failed or was refused. The station itself never listens; benchmarks and tests do.
     void PageLoaded(bool ok);
+    // A page asked to go somewhere it may not; the view stayed where it was.
+    void Refused(const QUrl& url);
 };
 
 using HtmlViewFactory = std::function<TCppWebBrowser*(QWidget* parent)>;
@@ -31,8 +41,20 @@ TCppWebBrowser* CreateHtmlView(QWidget* parent);
 TCppWebBrowser* CreateWebEngineView(QWidget* parent);
 TCppWebBrowser* CreateUnavailableView(QWidget* parent);
 bool WebEngineAvailable();
+// The engine's module lies beside the program; tests and benchmarks, whose
+// programs lie elsewhere, name the one built with them.
+void SetEngineModule(const QString& path);
 
 // The text shown in place of the pages when the engine is missing.
 QString UnavailableViewText();
+
+// The browser engine takes a good part of a second to start. While views are
+// held, a browser-engine view keeps the page it is sent to and starts nothing;
+// ReleaseHtmlViews starts the engine in every view and loads their pages.
+// Start-up holds the views until the first window has been drawn.
+void HoldHtmlViews();
+void ReleaseHtmlViews();
+// Releases the held views once this window has been put on screen and drawn.
+void ReleaseHtmlViewsWhenShown(QWidget* window);
 
 } // namespace tk

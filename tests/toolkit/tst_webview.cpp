@@ -1,9 +1,11 @@
 // The real browser-engine view: the study page loads, a missing page and a
 // page with hostile scripts neither crash nor pop anything up.
+#include "EngineView.h"
 #include "TestMain.h"
 
 #include "toolkit/HtmlView.h"
 
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -23,9 +25,18 @@ class WebViewTest : public QObject {
         return loaded.first().first().toBool();
     }
 
+    static QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& data)
+    {
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(data);
+        return file.fileName();
+    }
+
 private slots:
     void init()
     {
+        engine::UseBuiltEngine();
         QVERIFY(tk::WebEngineAvailable());
         window = std::make_unique<QWidget>();
         window->resize(985, 633);
@@ -46,14 +57,29 @@ private slots:
         QVERIFY(window->isVisible());
     }
 
+    void withoutItsModuleTheViewShowsTheNotice()
+    {
+        QTemporaryDir dir;
+        const QString notAModule = write(dir, QStringLiteral("libbriefing-station-engine.so"), "not a shared object");
+        tk::SetHtmlViewFactory(nullptr);
+        for (const QString& module : {dir.filePath(QStringLiteral("missing.so")), notAModule}) {
+            tk::SetEngineModule(module);
+            std::unique_ptr<tk::TCppWebBrowser> shown(tk::CreateHtmlView(nullptr));
+            shown->Navigate(QStringLiteral(STATION_CONTENT "/res/INSTR.htm")); // nothing to do, and no crash
+            const QLabel* notice = shown->findChild<QLabel*>();
+            QVERIFY2(notice, qPrintable(module));
+            QCOMPARE(notice->text(), tk::UnavailableViewText());
+        }
+        InstallRecordingViews();
+        engine::UseBuiltEngine();
+    }
+
     void scriptsCannotOpenWindowsOrBoxes()
     {
         QTemporaryDir dir;
-        QFile page(dir.filePath(QStringLiteral("p.htm")));
-        QVERIFY(page.open(QIODevice::WriteOnly));
-        page.write("<html><body>x<script>window.open('p.htm'); alert('a'); confirm('b'); prompt('c');</script></body></html>");
-        page.close();
-        QVERIFY(load(page.fileName()));
+        QVERIFY(load(write(dir, QStringLiteral("p.htm"),
+                           "<html><body>x<script>window.open('p.htm'); alert('a'); confirm('b'); prompt('c');"
+                           "</script></body></html>")));
         QTest::qWait(200);
         QCOMPARE(QApplication::topLevelWidgets().size(), 1);
         QVERIFY(!QApplication::activeModalWidget());

@@ -1,4 +1,5 @@
 // The study window with the real browser-engine view loads the real study page.
+#include "EngineView.h"
 #include "ScriptedDialogs.h"
 #include "TestMain.h"
 
@@ -15,6 +16,7 @@ private slots:
     void theStudyPageLoadsInTheHiddenWindowAtCreation()
     {
         tk::SetHtmlViewFactory(nullptr); // the real engine
+        engine::UseBuiltEngine();
         tk::SetExeNameOverride(STATION_CONTENT "/briefing-station");
         ScriptedDialogs boxes;
         TForm1* form = nullptr; // outlives the application, which clears it when freeing the window

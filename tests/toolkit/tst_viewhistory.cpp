@@ -1,0 +1,180 @@
+// Back and forward in the real browser-engine view: the gestures move through
+// the pages reached by links, never back past the page the station itself
+// last showed; and one page whose script never ends cannot keep another
+// view's page off the screen.
+#include "EngineView.h"
+#include "TestMain.h"
+
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+
+using engine::Evaluate;
+using engine::Gesture;
+using engine::Perform;
+using engine::Shows;
+using engine::StaysOn;
+using engine::Title;
+
+Q_DECLARE_METATYPE(engine::Gesture)
+
+class ViewHistoryTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<engine::StationFolder> folder;
+    std::unique_ptr<engine::ViewWindow> w;
+
+    void stationShows(const QString& relative, const QString& title)
+    {
+        QVERIFY(engine::Navigate(w->view, folder->Path(relative)));
+        QCOMPARE(Title(w->view), title);
+    }
+    void follow(const QString& id, const QString& title)
+    {
+        Evaluate(w->view, QStringLiteral("document.getElementById('%1').click(); 1").arg(id));
+        QVERIFY(Shows(w->view, title));
+    }
+    static void backGestures()
+    {
+        QTest::addColumn<Gesture>("gesture");
+        QTest::newRow("Alt+Left") << Gesture::AltLeft;
+        QTest::newRow("Backspace") << Gesture::Backspace;
+        QTest::newRow("the mouse's back button") << Gesture::MouseBack;
+        QTest::newRow("a script's history.back()") << Gesture::ScriptBack;
+        QTest::newRow("a script's history.go(-1)") << Gesture::ScriptGoBack;
+    }
+
+private slots:
+    void initTestCase() { w = std::make_unique<engine::ViewWindow>(); }
+    void cleanupTestCase() { w.reset(); }
+    void init()
+    {
+        QVERIFY(tk::WebEngineAvailable());
+        folder = std::make_unique<engine::StationFolder>();
+        folder->Page(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"),
+                     QStringLiteral("<a id=hint href=hint1.htm>hint</a>"));
+        folder->Page(QStringLiteral("TESTS/hint1.htm"), QStringLiteral("Hint 1"));
+        folder->Page(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"),
+                     QStringLiteral("<a id=hint href=hint2.htm>hint</a>"));
+        folder->Page(QStringLiteral("TESTS/hint2.htm"), QStringLiteral("Hint 2"), QStringLiteral("<input id=field value=abc>"));
+        folder->Page(QStringLiteral("res/INSTR.htm"), QStringLiteral("Study"), QStringLiteral("<a id=more href=more.htm>more</a>"));
+        folder->Page(QStringLiteral("res/more.htm"), QStringLiteral("More"), QStringLiteral("<a id=deeper href=deeper.htm>deeper</a>"));
+        folder->Page(QStringLiteral("res/deeper.htm"), QStringLiteral("Deeper"));
+    }
+    void cleanup() { folder.reset(); }
+
+    void theQuestionBeforeNeverComesBack_data() { backGestures(); }
+    void theQuestionBeforeNeverComesBack()
+    {
+        QFETCH(Gesture, gesture);
+        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
+        follow(QStringLiteral("hint"), QStringLiteral("Hint 1"));
+        stationShows(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"));
+        Perform(w->view, gesture);
+        QVERIFY(StaysOn(w->view, QStringLiteral("Question 2")));
+        Perform(w->view, gesture);
+        QVERIFY(StaysOn(w->view, QStringLiteral("Question 2")));
+        QCOMPARE(engine::PageOf(w->view)->history()->count(), 1);
+    }
+
+    void aLinkThenBackReturnsToTheStudyPage_data() { backGestures(); }
+    void aLinkThenBackReturnsToTheStudyPage()
+    {
+        QFETCH(Gesture, gesture);
+        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
+        stationShows(QStringLiteral("res/INSTR.htm"), QStringLiteral("Study"));
+        follow(QStringLiteral("more"), QStringLiteral("More"));
+        follow(QStringLiteral("deeper"), QStringLiteral("Deeper"));
+        Perform(w->view, gesture);
+        QVERIFY(Shows(w->view, QStringLiteral("More")));
+        Perform(w->view, gesture);
+        QVERIFY(Shows(w->view, QStringLiteral("Study")));
+        // The study page is the floor: one more step back goes nowhere.
+        Perform(w->view, gesture);
+        QVERIFY(StaysOn(w->view, QStringLiteral("Study")));
+    }
+
+    void forwardGesturesGoForwardAgain_data()
+    {
+        QTest::addColumn<Gesture>("forward");
+        QTest::newRow("Alt+Right") << Gesture::AltRight;
+        QTest::newRow("the mouse's forward button") << Gesture::MouseForward;
+    }
+    void forwardGesturesGoForwardAgain()
+    {
+        QFETCH(Gesture, forward);
+        stationShows(QStringLiteral("res/INSTR.htm"), QStringLiteral("Study"));
+        follow(QStringLiteral("more"), QStringLiteral("More"));
+        Perform(w->view, Gesture::AltLeft);
+        QVERIFY(Shows(w->view, QStringLiteral("Study")));
+        Perform(w->view, forward);
+        QVERIFY(Shows(w->view, QStringLiteral("More")));
+    }
+
+    void backspaceInATextFieldEditsTheText()
+    {
+        stationShows(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"));
+        follow(QStringLiteral("hint"), QStringLiteral("Hint 2"));
+        Evaluate(w->view, QStringLiteral("var f = document.getElementById('field'); f.focus();"
+                                         "f.setSelectionRange(3, 3); 1"));
+        QWidget* input = engine::InputOf(w->view);
+        QVERIFY(engine::WaitFor([&] { return input->testAttribute(Qt::WA_InputMethodEnabled); }, 10000));
+        Perform(w->view, Gesture::Backspace);
+        QVERIFY(engine::WaitFor(
+            [&] { return Evaluate(w->view, QStringLiteral("document.getElementById('field').value")) == QStringLiteral("ab"); },
+            10000));
+        QVERIFY(StaysOn(w->view, QStringLiteral("Hint 2")));
+    }
+
+    void aGestureWhileTheStationNavigatesUndoesNothing_data() { backGestures(); }
+    void aGestureWhileTheStationNavigatesUndoesNothing()
+    {
+        QFETCH(Gesture, gesture);
+        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
+        follow(QStringLiteral("hint"), QStringLiteral("Hint 1"));
+        w->view->Navigate(folder->Path(QStringLiteral("TESTS/TEST2.htm")));
+        Perform(w->view, gesture); // before the new page has loaded
+        QVERIFY(Shows(w->view, QStringLiteral("Question 2")));
+        QVERIFY(StaysOn(w->view, QStringLiteral("Question 2")));
+        Perform(w->view, gesture);
+        QVERIFY(StaysOn(w->view, QStringLiteral("Question 2")));
+    }
+
+    void aQuestionPageThatGoesBackAsItLoadsStays()
+    {
+        folder->Page(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"),
+                     QStringLiteral("<script>history.back(); history.go(-2)</script>"
+                                    "<img src=x.png onerror='history.back()'>"));
+        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
+        stationShows(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"));
+        QVERIFY(StaysOn(w->view, QStringLiteral("Question 2")));
+    }
+
+    void aMissingQuestionPageKeepsThePreviousOneAway()
+    {
+        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
+        const QString missing = folder->Path(QStringLiteral("TESTS/TEST9.htm"));
+        QVERIFY(engine::Navigate(w->view, missing)); // the engine's own error page
+        const QString errorTitle = Title(w->view);
+        QVERIFY(errorTitle != QStringLiteral("Question 1"));
+        Perform(w->view, Gesture::AltLeft);
+        QVERIFY(StaysOn(w->view, errorTitle));
+        Perform(w->view, Gesture::MouseBack);
+        QVERIFY(StaysOn(w->view, errorTitle));
+    }
+
+    void aPageWhoseScriptNeverEndsCannotKeepAnotherViewsPageAway()
+    {
+        // Both views share one renderer; the study page holds it for ever.
+        folder->Page(QStringLiteral("res/INSTR.htm"), QStringLiteral("Study"), QStringLiteral("<script>for (;;) {}</script>"));
+        engine::ViewWindow study;
+        study.window->hide();
+        study.view->Navigate(folder->Path(QStringLiteral("res/INSTR.htm")));
+        engine::Wait(1000);
+        w->view->Navigate(folder->Path(QStringLiteral("TESTS/TEST1.htm")));
+        QVERIFY2(Shows(w->view, QStringLiteral("Question 1"), 40000), qPrintable(Title(w->view)));
+        // The next question comes at once, in the renderer that took over.
+        stationShows(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"));
+    }
+};
+
+STATION_TEST_MAIN(ViewHistoryTest)
+#include "tst_viewhistory.moc"
