@@ -54,7 +54,7 @@ require "closing it says \"Тестирование завершено\"" expect
 answer_box
 ENTRY=$(next_entry "$first_pid" 120) || die "no fresh entry window for the next person"
 expect "the study and test windows are gone" test -z "$(window_id "$TITLE_STUDY")$(window_id "$TITLE_TEST")"
-expect "the first person's station has ended with all its processes" group_gone "$first_pid"
+expect "the first person's station has ended with all its processes" wait_until 10 group_gone "$first_pid"
 expect "one station runs" test "$(station_pids | wc -l)" = 1
 
 step "--- the entry window closed"
