@@ -22,21 +22,36 @@ cmake --build "$build" -j"$(nproc)" --target $(for t in $targets; do printf 'fuz
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-for entry in $targets; do
-  target=${entry%%:*}
-  seconds=${entry#*:}
+# run_target NAME SECONDS: one fuzzer; on a failure its log's end and where
+# the input was kept go to standard error.
+run_target() {
+  local target=$1 seconds=$2
   # New inputs go to the build folder; the seeds in the tree stay as they are.
-  corpus=$build/corpus/$target
-  artifacts=$build/artifacts/$target
+  local corpus=$build/corpus/$target artifacts=$build/artifacts/$target
   mkdir -p "$corpus" "$artifacts"
-  echo "== fuzz_$target: $seconds s"
   "$build/fuzz/fuzz_$target" \
     -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$artifacts/" \
     "$corpus" "$top/fuzz/corpus/$target" 2>"$build/fuzz_$target.log" || {
     tail -n 60 "$build/fuzz_$target.log" >&2
     echo "fuzz_$target failed; the input is in $artifacts/" >&2
-    exit 1
+    return 1
   }
-  grep -E '^stat::number_of_executed_units|^#[0-9]+.*DONE' "$build/fuzz_$target.log" || true
+  echo "== fuzz_$target: $seconds s, $(grep -E '^stat::number_of_executed_units' "$build/fuzz_$target.log" || echo 'no stats')"
+}
+
+# Each fuzzer uses one core: as many run at once as there are cores.
+status=0 running=0
+for entry in $targets; do
+  if ((running >= $(nproc))); then
+    wait -n || status=1
+    running=$((running - 1))
+  fi
+  run_target "${entry%%:*}" "${entry#*:}" &
+  running=$((running + 1))
 done
+while ((running > 0)); do
+  wait -n || status=1
+  running=$((running - 1))
+done
+exit $status
