@@ -6,6 +6,12 @@
 #include <dirent.h>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
 
 namespace bench {
 
@@ -170,6 +176,29 @@ unsigned long long TreeSampler::CpuTicks() const
     for (const auto& [process, ticks] : ticks_)
         sum += ticks;
     return sum;
+}
+
+pid_t Spawn(std::vector<std::string> command, bool ownGroup)
+{
+    command.front() = std::filesystem::absolute(command.front()).string();
+    const pid_t pid = fork();
+    if (pid < 0)
+        throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
+    if (pid == 0) {
+        if (ownGroup)
+            setpgid(0, 0);
+        const std::filesystem::path exe(command.front());
+        if (exe.has_parent_path() && chdir(exe.parent_path().c_str()) != 0)
+            _exit(126);
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        std::vector<char*> argv;
+        for (const std::string& arg : command)
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
 }
 
 } // namespace bench

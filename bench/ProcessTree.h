@@ -1,6 +1,8 @@
 #pragma once
 // A process and everything it started, read from /proc: memory now, and the
 // processor time every member has used so far.
+#include <sys/types.h>
+
 #include <map>
 #include <optional>
 #include <string>
@@ -64,5 +66,10 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 
 // utime+stime of those threads of one process whose name begins with `prefix`.
 unsigned long long ThreadTicks(int pid, std::string_view prefix);
+
+// Starts the program from its own folder, as the station is run; its output
+// goes to stderr so that stdout carries only table rows. With ownGroup it
+// leads a process group of its own, which can then be ended as a whole.
+pid_t Spawn(std::vector<std::string> command, bool ownGroup = false);
 
 } // namespace bench

@@ -36,18 +36,7 @@ Run Measure(const std::vector<std::string>& command)
 {
     bench::TreeSampler tree(getpid());
     const Clock::time_point start = Clock::now();
-    const pid_t pid = fork();
-    if (pid < 0)
-        throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
-    if (pid == 0) {
-        dup2(STDERR_FILENO, STDOUT_FILENO); // stdout carries only table rows
-        std::vector<char*> argv;
-        for (const std::string& arg : command)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
+    const pid_t pid = bench::Spawn(command);
     Run run;
     int status = 0;
     rusage usage{};

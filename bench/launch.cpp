@@ -57,35 +57,9 @@ double Millis(Clock::duration d)
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// Runs the program from its own folder, as the station is run; its output
-// goes to stderr so that stdout carries only table rows. With ownGroup it
-// leads a process group of its own, which EndGroup ends as a whole.
-pid_t Spawn(std::vector<std::string> command, bool ownGroup = false)
-{
-    command.front() = std::filesystem::absolute(command.front()).string();
-    const pid_t pid = fork();
-    if (pid < 0)
-        throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
-    if (pid == 0) {
-        if (ownGroup)
-            setpgid(0, 0);
-        const std::filesystem::path exe(command.front());
-        if (exe.has_parent_path() && chdir(exe.parent_path().c_str()) != 0)
-            _exit(126);
-        dup2(STDERR_FILENO, STDOUT_FILENO);
-        std::vector<char*> argv;
-        for (const std::string& arg : command)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
 int RunToEnd(const std::vector<std::string>& command)
 {
-    const pid_t pid = Spawn(command);
+    const pid_t pid = bench::Spawn(command);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
@@ -167,7 +141,7 @@ std::optional<double> StartToWindow(bench::WindowWatch& watch, const std::vector
 {
     watch.Forget();
     const Clock::time_point start = Clock::now();
-    const pid_t pid = Spawn(command, ownGroup);
+    const pid_t pid = bench::Spawn(command, ownGroup);
     const auto seen = watch.WaitViewable(title, WaitLimit);
     if (ownGroup)
         EndGroup(pid);
@@ -319,7 +293,7 @@ Footprint Settled(const std::vector<std::string>& command, const std::string& ti
     bench::TreeSampler tree(getpid());
     Sampler sample(tree);
     watch.Forget();
-    const pid_t pid = Spawn(command);
+    const pid_t pid = bench::Spawn(command);
     if (!watch.WaitViewable(title, WaitLimit, std::ref(sample))) {
         EndTree(pid);
         throw std::runtime_error("no window \"" + title + "\" within " + std::to_string(WaitLimit.count()) + " s");
@@ -345,7 +319,7 @@ int Session(const std::string& stationExe, const std::string& bareExe, const std
     bench::TreeSampler tree(getpid());
     Sampler sample(tree);
     watch.Forget();
-    const pid_t pid = Spawn({stationExe});
+    const pid_t pid = bench::Spawn({stationExe});
     const auto fail = [&](const std::string& what) {
         EndTree(pid);
         throw std::runtime_error(what);
@@ -487,7 +461,7 @@ std::string StartPrivateDisplay(Groups& groups)
     int fds[2];
     if (pipe(fds) != 0)
         throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
-    groups.Add(Spawn({"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-dpi",
+    groups.Add(bench::Spawn({"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-dpi",
                       "96", "-nolisten", "tcp", "-noreset"},
                      true));
     close(fds[1]);
@@ -572,7 +546,7 @@ int Kiosk(int cycles, const std::string& sessionScript, const std::string& launc
     SessionEnvironment(scratch.Path(), display, session.filename().string());
     bench::WindowWatch watch;
     watch.Forget();
-    const pid_t sessionPid = Spawn({session.string()}, true);
+    const pid_t sessionPid = bench::Spawn({session.string()}, true);
     groups.Add(sessionPid);
     std::optional<bench::SeenWindow> entry = watch.WaitViewable(EntryTitle, 60s);
     if (!entry)
