@@ -2,6 +2,7 @@
 // confinement and the history's floor. Loaded by the toolkit's HTML view when
 // the views start (see EngineModule.h).
 #include "toolkit/EngineModule.h"
+#include "toolkit/EnginePages.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,8 +14,6 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
-#include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 #include <QtWebEngineQuick/qtwebenginequickglobal.h>
 
@@ -45,65 +44,27 @@ bool SamePage(const QUrl& a, const QUrl& b)
     return a.isLocalFile() && b.isLocalFile() && QDir::cleanPath(a.toLocalFile()) == QDir::cleanPath(b.toLocalFile());
 }
 
-// Pictures, styles, scripts and everything a page reads besides its frames
-// go through here; frames are judged by the page (acceptNavigationRequest).
-// Text in the page itself (data:, blob:) reads nothing from anywhere.
-class StationRequests final : public QWebEngineUrlRequestInterceptor {
-public:
-    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override
-    {
-        const auto type = info.resourceType();
-        if (type == QWebEngineUrlRequestInfo::ResourceTypeMainFrame ||
-            type == QWebEngineUrlRequestInfo::ResourceTypeSubFrame)
-            return;
-        const QString scheme = info.requestUrl().scheme();
-        if (scheme == QLatin1String("data") || scheme == QLatin1String("blob"))
-            return;
-        if (!stationRule || !stationRule(info.requestUrl()))
-            info.block(true);
-    }
-};
-
-// One profile for every view, in memory only: no cache, cookies or storage on disk.
+// One profile for every view.
 QWebEngineProfile* StationProfile()
 {
-    static QWebEngineProfile* profile = [] {
-        auto* p = new QWebEngineProfile(qApp); // no storage name: off the record
-        p->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-        p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-        p->setSpellCheckEnabled(false);
-        p->setUrlRequestInterceptor(new StationRequests(p));
-        QWebEngineSettings* settings = p->settings();
-        settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-        settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-        settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
-        settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
-        return p;
-    }();
+    static QWebEngineProfile* profile =
+        NewPagesProfile(qApp, [](const QUrl& url) { return stationRule && stationRule(url); });
     return profile;
 }
 
 class EngineView;
 std::vector<EngineView*> liveViews;
 
-// Pages are the operator's own HTML: their scripts may run, but they may not
-// pop up windows or boxes over the station, and where they lead is the view's decision.
-class StationPage final : public QWebEnginePage {
+// Where a page leads is the view's decision.
+class StationPage final : public QuietPage {
 public:
     StationPage(QWebEngineProfile* profile, EngineView* owner, QObject* parent)
-        : QWebEnginePage(profile, parent), owner_(owner)
+        : QuietPage(profile, parent), owner_(owner)
     {
     }
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
-    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
-    void javaScriptAlert(const QUrl&, const QString&) override {}
-    bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
-    bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
 
 private:
     EngineView* owner_;

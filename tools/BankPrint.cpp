@@ -205,8 +205,7 @@ int PrintStation(const std::string& folder, const std::string& pdf, std::ostream
         return 1;
     }
     const PrintPlan plan = PlanPrint(folder);
-    PageRenderer renderer(QString::fromStdString(plan.folder),
-                          QString::fromStdString((fs::path(plan.folder) / station::KeyFile).string()));
+    PageRenderer renderer(QString::fromStdString(plan.folder));
     const std::size_t total = plan.items.size() + 1;
     std::vector<std::string> parts;
     QString why;

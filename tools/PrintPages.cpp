@@ -1,8 +1,9 @@
 #include "tools/PrintPages.h"
 
-#include <QDir>
+#include "toolkit/EnginePages.h"
+#include "toolkit/PageRule.h"
+
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -10,94 +11,29 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
-#include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInfo>
-#include <QWebEngineUrlRequestInterceptor>
 
 namespace bank {
 namespace {
 
-QString Canonical(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
-
-// What the station's view may show: its own folder, apart from the key.
-class Confinement {
+// The station's own view decides where its pages lead; the print lets them
+// lead nowhere but to the page it loads, and to the pages it writes itself.
+class PrintedPage final : public tk::QuietPage {
 public:
-    Confinement(const QString& station, const QString& key) : station_(Canonical(station)), key_(Canonical(key)) {}
-
-    bool Allows(const QUrl& url) const
-    {
-        const QString scheme = url.scheme().toLower();
-        if (scheme == QLatin1String("data") || scheme == QLatin1String("blob") || scheme == QLatin1String("about"))
-            return true;
-        if (scheme != QLatin1String("file"))
-            return false; // no network
-        const QString path = Canonical(url.toLocalFile());
-        return path != key_ && (path == station_ || path.startsWith(station_ + QLatin1Char('/')));
-    }
-
-private:
-    QString station_;
-    QString key_;
-};
-
-class ConfiningInterceptor final : public QWebEngineUrlRequestInterceptor {
-public:
-    ConfiningInterceptor(const Confinement& confinement, QObject* parent)
-        : QWebEngineUrlRequestInterceptor(parent), confinement_(confinement)
-    {
-    }
-    void interceptRequest(QWebEngineUrlRequestInfo& info) override
-    {
-        info.block(!confinement_.Allows(info.requestUrl()));
-    }
-
-private:
-    Confinement confinement_;
-};
-
-// The operator's pages may run scripts, but may not open windows or boxes,
-// nor lead elsewhere.
-class PrintedPage final : public QWebEnginePage {
-public:
-    PrintedPage(QWebEngineProfile* profile, const Confinement& confinement, QObject* parent)
-        : QWebEnginePage(profile, parent), confinement_(confinement)
+    PrintedPage(QWebEngineProfile* profile, const tk::PageRule& rule, QObject* parent)
+        : tk::QuietPage(profile, parent), rule_(rule)
     {
     }
 
 protected:
-    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
-    void javaScriptAlert(const QUrl&, const QString&) override {}
-    bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
-    bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override { return confinement_.Allows(url); }
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override
+    {
+        return url.scheme() == QLatin1String("data") || url == QUrl(QStringLiteral("about:blank")) ||
+               rule_.Allows(url);
+    }
 
 private:
-    Confinement confinement_;
+    tk::PageRule rule_;
 };
-
-// The settings of the station's own view: in memory only, nothing that
-// reaches out.
-QWebEngineProfile* MakeProfile(QObject* owner, const Confinement& confinement)
-{
-    auto* profile = new QWebEngineProfile(owner); // no storage name: off the record
-    profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
-    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    profile->setSpellCheckEnabled(false);
-    QWebEngineSettings* settings = profile->settings();
-    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
-    settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, true);
-    profile->setUrlRequestInterceptor(new ConfiningInterceptor(confinement, profile));
-    return profile;
-}
 
 // One asynchronous answer from the engine. Shared with the callback, which may
 // still come after the wait has given up.
@@ -143,7 +79,7 @@ QString JsString(const QString& text)
     return out + QLatin1Char('"');
 }
 
-PageRenderer::PageRenderer(const QString& station, const QString& key) : station_(station), key_(key)
+PageRenderer::PageRenderer(const QString& station) : station_(station)
 {
     NewPage();
 }
@@ -160,9 +96,9 @@ void PageRenderer::NewPage()
     // A page whose scripts never let go is dropped with its profile.
     delete page_;
     owner_ = std::make_unique<QObject>();
-    const Confinement confinement(station_, key_);
-    profile_ = MakeProfile(owner_.get(), confinement);
-    page_ = new PrintedPage(profile_, confinement, nullptr);
+    const tk::PageRule rule(station_);
+    profile_ = tk::NewPagesProfile(owner_.get(), [rule](const QUrl& url) { return rule.Allows(url); });
+    page_ = new PrintedPage(profile_, rule, nullptr);
 }
 
 std::optional<QByteArray> PageRenderer::RenderFile(const QString& path, const QString& script, QString* error)

@@ -1,8 +1,7 @@
 #pragma once
 // Renders pages to PDF with the browser engine the station shows them with,
-// set up as the station's view is: a profile kept in memory only, no network,
-// no pop-ups or boxes, nothing outside the station's folder and never the
-// answer key.
+// set up as the station's view is (see toolkit/EnginePages.h) and reading what
+// the station's view may read (toolkit/PageRule.h).
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -19,9 +18,9 @@ namespace bank {
 
 class PageRenderer {
 public:
-    // `station` is the folder whose pages may be shown, `key` the one file in
-    // it that may not.
-    PageRenderer(const QString& station, const QString& key);
+    // `station` is the folder whose pages may be shown (by the station's own
+    // rule: never its answer key).
+    explicit PageRenderer(const QString& station);
     ~PageRenderer();
     PageRenderer(const PageRenderer&) = delete;
     PageRenderer& operator=(const PageRenderer&) = delete;
@@ -41,7 +40,6 @@ private:
     void NewPage();
 
     QString station_;
-    QString key_;
     std::unique_ptr<QObject> owner_; // the profile, its interceptor and the page
     QWebEngineProfile* profile_ = nullptr;
     QWebEnginePage* page_ = nullptr;

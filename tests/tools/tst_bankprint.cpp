@@ -150,6 +150,27 @@ private slots:
         QVERIFY2(missing.isEmpty(), qPrintable(missing));
     }
 
+    void pagesReadOnlyWhatTheStationShows()
+    {
+        // The print reads by the station's own rule: a frame of the folder
+        // shows, a file outside it does not, not even through a link inside.
+        const fs::path root = fs::path(dir_.path().toStdString()) / "confined";
+        MakeStation(root, Station(5), Key(5));
+        WriteFile(root.parent_path() / "outside.txt", "ВНЕШНИЙ-ФАЙЛ");
+        fs::create_symlink(root.parent_path() / "outside.txt", root / "res" / "inside.txt");
+        WriteFile(root / "res" / "part.htm", "<meta charset=utf-8><p>ЧАСТЬ-ПАПКИ</p>");
+        WriteFile(root / "res" / "INSTR.htm",
+                  "<meta charset=utf-8><p>Инструктаж</p><iframe src=part.htm></iframe>"
+                  "<iframe src=../../outside.txt></iframe><iframe src=inside.txt></iframe>"
+                  "<iframe src='file://" + (root.parent_path() / "outside.txt").string() + "'></iframe>");
+        const fs::path pdf = root.parent_path() / "confined.pdf";
+        const Result result = Bank({"print", QString::fromStdString(root.string()), QString::fromStdString(pdf.string())});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const QString text = PdfText(pdf);
+        QVERIFY2(text.contains("ЧАСТЬ-ПАПКИ"), qPrintable(text));
+        QVERIFY2(!text.contains("ВНЕШНИЙ-ФАЙЛ"), qPrintable(text));
+    }
+
     void nothingWrittenWhenThePdfCannotBe()
     {
         const fs::path root = fs::path(dir_.path().toStdString()) / "plain";

@@ -1,0 +1,36 @@
+#pragma once
+// The browser engine as it shows the operator's pages, wherever they are
+// shown: in the station's view and in the bank tool's print. Both must agree
+// on what a page may read and do, so both take it from here.
+#include <QWebEnginePage>
+
+#include <functional>
+
+class QObject;
+class QUrl;
+class QWebEngineProfile;
+
+namespace tk {
+
+// A profile kept in memory only (no cache, cookies or storage on disk) that
+// reaches nothing outside: pictures, styles, scripts and everything else a
+// page reads go through mayRead (text in the page itself, data: and blob:,
+// always may); pages and frames are left to the page's
+// acceptNavigationRequest. Owned by owner.
+QWebEngineProfile* NewPagesProfile(QObject* owner, std::function<bool(const QUrl&)> mayRead);
+
+// The operator's pages may run scripts, but may not pop up windows or boxes,
+// nor write to the program's output.
+class QuietPage : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+    void javaScriptAlert(const QUrl&, const QString&) override {}
+    bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
+    bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
+};
+
+} // namespace tk
