@@ -13,4 +13,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/fuzz.sh"
 export QT_QPA_PLATFORM=offscreen
 export QTWEBENGINE_DISABLE_SANDBOX=1
-ctest --test-dir "$top/build" --output-on-failure -j2 "$@"
+# The browser-engine and end-to-end tests spend most of their time waiting
+# (timers, the window manager, the engine's helpers), so twice as many run at
+# once as there are cores.
+ctest --test-dir "$top/build" --output-on-failure -j"$(($(nproc) * 2))" "$@"
