@@ -656,14 +656,6 @@ std::filesystem::path KioskHoldRoot(const std::filesystem::path& root, const std
     return script;
 }
 
-// Runs a command to its end; false when it failed.
-bool RunToEnd(const std::vector<std::string>& command)
-{
-    int status = 0;
-    const pid_t pid = bench::Spawn(command, true);
-    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 int KioskHold(int cycles, const std::string& sessionScript, const std::string& launcher, const std::string& stationExe,
               const std::string& bareExe)
 {
@@ -678,7 +670,7 @@ int KioskHold(int cycles, const std::string& sessionScript, const std::string& l
     const fs::path pinFile = scratch.Path() / "kiosk-pin";
     setenv("BRIEFING_KIOSK_PIN_FILE", pinFile.c_str(), 1);
     const fs::path pinTool = fs::absolute(stationExe).parent_path() / "kiosk" / "briefing-kiosk-pin";
-    if (!RunToEnd({"/bin/sh", "-c", std::string("echo ") + HoldPin + " | '" + pinTool.string() + "'"}))
+    if (RunToEnd({"/bin/sh", "-c", std::string("echo ") + HoldPin + " | '" + pinTool.string() + "'"}) != 0)
         throw std::runtime_error("briefing-kiosk-pin did not set the PIN");
     bench::WindowWatch watch;
     watch.Forget();
@@ -718,7 +710,7 @@ int KioskHold(int cycles, const std::string& sessionScript, const std::string& l
             throw std::runtime_error("no hold view within 60 s of the station's end");
         // The PIN typed once the view has settled, then Enter.
         std::this_thread::sleep_for(1s);
-        if (!RunToEnd({"/usr/bin/xdotool", "type", HoldPin}))
+        if (RunToEnd({"/usr/bin/xdotool", "type", HoldPin}) != 0)
             throw std::runtime_error("xdotool could not type the PIN");
         watch.Forget();
         const Clock::time_point enter = Clock::now();
