@@ -6,6 +6,7 @@
 #include "Pin.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -41,6 +42,17 @@ bool ReadLine(std::string& line)
     return true;
 }
 
+termios echoing{};
+
+// Ctrl+C while the echo is off: the terminal gets its echo back, nothing is written.
+void GiveUp(int)
+{
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &echoing);
+    constexpr char line[] = "\nbriefing-kiosk-pin: прервано; ничего не изменено\n";
+    (void)!write(STDERR_FILENO, line, sizeof line - 1);
+    _exit(1);
+}
+
 // Prompts on the terminal and reads one line with the echo off.
 bool ReadHidden(const char* prompt, std::string& line)
 {
@@ -48,6 +60,9 @@ bool ReadHidden(const char* prompt, std::string& line)
     termios before{};
     const bool terminal = tcgetattr(STDIN_FILENO, &before) == 0;
     if (terminal) {
+        echoing = before;
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+            std::signal(signal, GiveUp);
         termios quiet = before;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
