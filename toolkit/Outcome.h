@@ -1,7 +1,8 @@
 #pragma once
 // The turns of a person's run, each told as one line on standard output, so
 // that whatever started the station (the kiosk session) learns how it ended
-// without any file. The line is "briefing-station: " and the word.
+// without any file. The line is "briefing-station: " and the word; the kiosk
+// session (packaging/kiosk/briefing-kiosk.in) takes only these whole lines.
 #include <string_view>
 
 namespace tk {
