@@ -1,4 +1,4 @@
-// briefing-kiosk-pin [--remove]: sets the operator's PIN that releases the
+// briefing-kiosk-pin [--remove | --help]: sets the operator's PIN that releases the
 // kiosk's hold on a result, or with --remove turns the hold off. The PIN is
 // read twice, without echo, from a terminal, or once from standard input
 // when that is not one. Only a salted hash is written, by a new file renamed
@@ -127,6 +127,15 @@ int main(int argc, char** argv)
     const std::string path = kiosk::PinFilePath();
     if (argc == 2 && std::strcmp(argv[1], "--remove") == 0)
         return Remove(path);
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::cout << "использование: briefing-kiosk-pin [--remove]\n"
+                     "  без параметров: задать PIN оператора (4–12 цифр), который снимает удержание результата\n"
+                     "  в киоске; с терминала PIN вводится дважды, иначе читается одна строка со стандартного входа\n"
+                     "  --remove: удалить PIN, удержание выключается\n"
+                     "файл: "
+                  << kiosk::DefaultPinFile << " (другой: переменная " << kiosk::PinFileVariable << ")\n";
+        return 0;
+    }
     if (argc != 1)
         return Fail("использование: briefing-kiosk-pin [--remove]");
 
