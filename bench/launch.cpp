@@ -10,7 +10,12 @@
 //     window, with the processor time the tree uses while the clock counts down;
 //   bench_launch kiosk <cycles> <session-script> <station-launcher> <station-exe>
 //     the kiosk session on a private X server: from the station's end to the
-//     next entry window on screen, next to a plain start of the station.
+//     next entry window on screen, next to a plain start of the station;
+//   bench_launch kiosk-hold <cycles> <session-script> <station-launcher> <station-exe> <bare-window-exe>
+//     the same session with an operator's PIN: from the end of a station whose
+//     briefing was started to the hold view on screen, and from the Enter that
+//     confirms the PIN to the next entry window on screen, next to a plain
+//     start of a bare Qt window.
 // Prints Markdown table rows on stdout; everything else goes to stderr.
 #include "ProcessTree.h"
 #include "Report.h"
@@ -612,13 +617,157 @@ int Kiosk(int cycles, const std::string& sessionScript, const std::string& launc
     return 0;
 }
 
+// ---------------------------------------------------------------- the kiosk's hold
+
+const std::string HoldTitle = "Инструктаж [Демо] - Обратитесь к оператору";
+constexpr const char* HoldPin = "4711";
+
+// The station folder for the hold: this build's, entry by entry, but for the
+// program, which gives way to a stand-in on every other start: a station
+// whose briefing was started, told as the station tells it, which then idles
+// until ended (its process id in `standIn`). The other starts run the real one.
+std::filesystem::path KioskHoldRoot(const std::filesystem::path& root, const std::filesystem::path& session,
+                                    const std::filesystem::path& launcher, const std::filesystem::path& stationExe,
+                                    const std::filesystem::path& standIn)
+{
+    namespace fs = std::filesystem;
+    const fs::path script = KioskRoot(root, session, launcher, stationExe);
+    const fs::path folder = root / BENCH_STATION_DIR;
+    const fs::path real = fs::absolute(stationExe);
+    fs::remove(folder);
+    fs::create_directory(folder);
+    for (const fs::directory_entry& entry : fs::directory_iterator(real.parent_path()))
+        if (entry.path().filename() != real.filename())
+            fs::create_symlink(entry.path(), folder / entry.path().filename());
+    const fs::path starts = standIn.string() + ".starts";
+    FILE* out = std::fopen((folder / real.filename()).c_str(), "w");
+    if (!out)
+        throw std::runtime_error("cannot write the stand-in station");
+    std::fprintf(out,
+                 "#!/bin/sh\n"
+                 "n=$(cat '%s' 2>/dev/null || echo 0); echo $((n + 1)) >'%s'\n"
+                 "[ $((n %% 2)) = 1 ] && exec '%s'\n"
+                 "echo 'briefing-station: started'\n"
+                 "echo $$ >'%s.new' && mv '%s.new' '%s'\n"
+                 "exec sleep 3600\n",
+                 starts.c_str(), starts.c_str(), real.c_str(), standIn.c_str(), standIn.c_str(), standIn.c_str());
+    std::fclose(out);
+    fs::permissions(folder / real.filename(), fs::perms::owner_all);
+    return script;
+}
+
+int KioskHold(int cycles, const std::string& sessionScript, const std::string& launcher, const std::string& stationExe,
+              const std::string& bareExe)
+{
+    namespace fs = std::filesystem;
+    ScratchFolder scratch;
+    Groups groups;
+    const std::string display = StartPrivateDisplay(groups);
+    const fs::path standIn = scratch.Path() / "stand-in";
+    const fs::path session =
+        KioskHoldRoot(scratch.Path() / "root", sessionScript, launcher, stationExe, standIn);
+    SessionEnvironment(scratch.Path(), display, session.filename().string());
+    const fs::path pinFile = scratch.Path() / "kiosk-pin";
+    setenv("BRIEFING_KIOSK_PIN_FILE", pinFile.c_str(), 1);
+    const fs::path pinTool = fs::absolute(stationExe).parent_path() / "kiosk" / "briefing-kiosk-pin";
+    if (RunToEnd({"/bin/sh", "-c", std::string("echo ") + HoldPin + " | '" + pinTool.string() + "'"}) != 0)
+        throw std::runtime_error("briefing-kiosk-pin did not set the PIN");
+    bench::WindowWatch watch;
+    watch.Forget();
+    const pid_t sessionPid = bench::Spawn({session.string()}, true);
+    groups.Add(sessionPid);
+
+    std::vector<double> shown, released, bare;
+    for (int cycle = 0; cycle <= cycles; ++cycle) { // the first is a warm-up, not counted
+        // The stand-in of a started briefing, idling: it is ended as a station ends.
+        std::optional<int> pid;
+        for (const Clock::time_point until = Clock::now() + 60s; !pid && Clock::now() < until;
+             std::this_thread::sleep_for(50ms)) {
+            FILE* in = std::fopen(standIn.c_str(), "r");
+            int read = 0;
+            if (in && std::fscanf(in, "%d", &read) == 1 && kill(read, 0) == 0)
+                pid = read;
+            if (in)
+                std::fclose(in);
+        }
+        if (!pid)
+            throw std::runtime_error("the session started no station within 60 s");
+        fs::remove(standIn);
+        std::this_thread::sleep_for(1s);
+        watch.Forget();
+        const int exitFd = static_cast<int>(syscall(SYS_pidfd_open, *pid, 0));
+        if (exitFd < 0)
+            throw std::runtime_error(std::string("pidfd_open: ") + std::strerror(errno));
+        kill(*pid, SIGTERM);
+        pollfd ended{exitFd, POLLIN, 0};
+        const int ready = poll(&ended, 1, 30000);
+        const Clock::time_point end = Clock::now();
+        close(exitFd);
+        if (ready != 1)
+            throw std::runtime_error("the stand-in did not end");
+        const std::optional<bench::SeenWindow> hold = watch.WaitViewable(HoldTitle, 60s);
+        if (!hold)
+            throw std::runtime_error("no hold view within 60 s of the station's end");
+        // The PIN typed once the view has settled, then Enter.
+        std::this_thread::sleep_for(1s);
+        if (RunToEnd({"/usr/bin/xdotool", "type", HoldPin}) != 0)
+            throw std::runtime_error("xdotool could not type the PIN");
+        watch.Forget();
+        const Clock::time_point enter = Clock::now();
+        bench::Spawn({"/usr/bin/xdotool", "key", "Return"});
+        const std::optional<bench::SeenWindow> entry = watch.WaitViewable(EntryTitle, 60s);
+        if (!entry)
+            throw std::runtime_error("no entry window within 60 s of the PIN");
+        // A bare window's start in the same run, while the station idles at its entry window.
+        std::this_thread::sleep_for(StationSettled);
+        std::string failure;
+        const std::optional<double> bareMs = StartToWindow(watch, {bareExe}, BareTitle, failure, true);
+        if (!bareMs)
+            throw std::runtime_error("bare window: " + failure);
+        // A closed entry window: the session starts the next one (the stand-in) at once.
+        std::this_thread::sleep_until(entry->at + KioskShortestRun);
+        CloseStation(watch, entry->id);
+        if (cycle == 0)
+            continue;
+        shown.push_back(Millis(hold->at - end));
+        released.push_back(Millis(entry->at - enter));
+        bare.push_back(*bareMs);
+        std::fprintf(stderr, "cycle %d: end to hold %.1f ms, Enter to entry %.1f ms; bare window %.1f ms\n", cycle,
+                     shown.back(), released.back(), bare.back());
+    }
+    groups.EndNow(sessionPid);
+
+    using bench::Fixed;
+    const auto spread = [](const std::vector<double>& v) {
+        return "; min " + Fixed(bench::Min(v), 1) + ", max " + Fixed(bench::Max(v), 1) + " ms";
+    };
+    const std::string where = "median of " + std::to_string(cycles) +
+                              " cycles (one warm-up not counted) in the kiosk session with an operator's PIN on a "
+                              "private Xvfb 1280x1024x24 at 96 dpi; ";
+    bench::PrintRow("Kiosk hold: the station's end to the hold view on screen", Fixed(bench::Median(shown), 1), "ms",
+                    where +
+                        "a stand-in station says \"briefing-station: started\" and is ended by TERM; clock from its "
+                        "end (pidfd readable) to the hold view viewable" +
+                        spread(shown));
+    bench::PrintRow("Kiosk hold: Enter on the right PIN to the entry window on screen",
+                    Fixed(bench::Median(released), 1), "ms",
+                    where + "PIN typed by xdotool, clock from spawning `xdotool key Return` (its own start "
+                            "included) to the real station's entry window viewable" +
+                        spread(released));
+    bench::PrintRow("Kiosk hold: start to a bare Qt window on screen, same run", Fixed(bench::Median(bare), 1), "ms",
+                    "one start per cycle, the session's station idling at its entry window" + spread(bare));
+    return 0;
+}
+
 int Usage()
 {
     std::fprintf(stderr,
                  "usage: bench_launch startup <runs> <bare-window-exe> <floor-window-exe> <page> <station-exe>\n"
                  "       bench_launch session <station-exe> <bare-window-exe> <floor-window-exe> <page> "
                  "<settle-seconds> <cpu-seconds>\n"
-                 "       bench_launch kiosk <cycles> <session-script> <station-launcher> <station-exe>\n");
+                 "       bench_launch kiosk <cycles> <session-script> <station-launcher> <station-exe>\n"
+                 "       bench_launch kiosk-hold <cycles> <session-script> <station-launcher> <station-exe> "
+                 "<bare-window-exe>\n");
     return 2;
 }
 
@@ -636,6 +785,8 @@ int main(int argc, char** argv)
             return Session(args[1], args[2], args[3], args[4], std::stoi(args[5]), std::stoi(args[6]));
         if (args.size() == 5 && args[0] == "kiosk")
             return Kiosk(std::stoi(args[1]), args[2], args[3], args[4]);
+        if (args.size() == 6 && args[0] == "kiosk-hold")
+            return KioskHold(std::stoi(args[1]), args[2], args[3], args[4], args[5]);
     } catch (const std::exception& error) {
         // A measurement that could not be made is a row of its own, never a figure.
         bench::PrintRow("bench_launch " + (args.empty() ? std::string() : args[0]), "failed", "", error.what());

@@ -34,4 +34,5 @@ require "Alt+F4 is sent to the test window" close_by_wm "$TEST" alt-f4
 require "closing again asks the same" expect_box abort
 answer_box "Да"
 expect "after \"Да\" the program ends with code 0" ends_with 0
+expect "it told its starter: started, broken off" told started broken-off
 finish

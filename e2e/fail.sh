@@ -53,4 +53,5 @@ close_by_wm "$STUDY" button
 require "the box \"Тестирование завершено\" is shown" expect_box finished
 answer_box
 expect "the program ends with code 0" ends_with 0
+expect "it told its starter: started, failed" told started failed
 finish

@@ -302,6 +302,14 @@ start_station() {
     step "program started (pid $STATION_PID)"
 }
 
+# told WORD...: what the program told whoever started it on its output, in
+# this order: one line "briefing-station: WORD" at each turn of a run.
+told() {
+    local said
+    said=$(sed -n 's/^briefing-station: //p' "$WORK/station.log" | tr '\n' ' ')
+    [ "$said" = "$* " ] || { echo "the program told: $said" >&2; return 1; }
+}
+
 own_session() { [ "$(ps -o sid= -p "$1" | tr -d ' ')" = "$1" ]; }
 alive() { running "$STATION_PID"; }
 ended() { ! alive; }

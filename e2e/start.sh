@@ -31,6 +31,7 @@ while read -r ppi how args; do
 
     require "the close request is made" close_by_wm "$ENTRY" "$how"
     expect "the program ends with code 0" ends_with 0
+    expect "it told its starter that the entry window was closed" told closed
     expect "no other window ever appeared" test "$(clients_ever)" = "$ENTRY"
 done <<'CASES'
 96   alt-f4

@@ -28,7 +28,8 @@ for path in opt/briefing-station/res/INSTR.htm opt/briefing-station/TESTS/ANS.a 
 done
 for path in opt/briefing-station/briefing-station opt/briefing-station/briefing-check \
   usr/bin/briefing-station usr/bin/briefing-check \
-  opt/briefing-station/briefing-bank usr/bin/briefing-bank; do
+  opt/briefing-station/briefing-bank usr/bin/briefing-bank usr/bin/briefing-kiosk-pin \
+  opt/briefing-station/kiosk/briefing-kiosk-hold; do
   [ -f "$root/$path" ] && [ -x "$root/$path" ] || fail "missing or not executable: /$path"
 done
 # The browser engine's module lies beside the program, which loads it from there.
@@ -64,6 +65,10 @@ for key in Exec TryExec; do
 done
 [ -f "$folder/kiosk/openbox.xml" ] || fail "missing the kiosk's openbox configuration"
 [ -x "$folder/kiosk/briefing-kiosk-notice" ] || fail "missing or not executable: the kiosk's notice"
+# The PIN tool writes where it is told, and the hold view knows the PIN by that file.
+pin=$scratch/pin
+echo 4711 | BRIEFING_KIOSK_PIN_FILE=$pin "$root/usr/bin/briefing-kiosk-pin" >/dev/null || fail "briefing-kiosk-pin failed"
+BRIEFING_KIOSK_PIN_FILE=$pin "$folder/kiosk/briefing-kiosk-hold" --check || fail "the hold view takes no PIN the tool set"
 
 # Control data.
 info=$(dpkg-deb -I "$deb")

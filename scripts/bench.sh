@@ -29,7 +29,8 @@ if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >>"$log" 2>&1
 fi
 if ! cmake --build "$build" -j"$(nproc)" --target station station_content bench_launch bench_bare_window \
-    bench_floor_window bench_study_ticks bench_answer_pages bench_preparation bench_bank >>"$log" 2>&1; then
+    bench_floor_window bench_study_ticks bench_answer_pages bench_preparation bench_bank \
+    kiosk_hold_program kiosk_pin_tool >>"$log" 2>&1; then
   tail -n 40 "$log" >&2
   exit 1
 fi
@@ -81,6 +82,8 @@ run "memory and idle CPU" "$bin/bench_launch" session "$station" "$bin/bench_bar
 run "60 ticks" "$bin/bench_study_ticks"
 run "answer to next page" "$bin/bench_answer_pages"
 run "kiosk restart" "$bin/bench_launch" kiosk 12 "$build/packaging/kiosk/briefing-kiosk" "$build/packaging/briefing-station" "$station"
+run "kiosk hold" "$bin/bench_launch" kiosk-hold 8 "$build/packaging/kiosk/briefing-kiosk" "$build/packaging/briefing-station" \
+  "$station" "$bin/bench_bare_window"
 run "bank tool" "$bin/bench_bank" "$build/station/briefing-bank" "$top/content"
 
 # The machine.

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev
   libjpeg62-turbo-dev libxcb1-dev
   libfontconfig-dev
+  libcrypt-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth openbox xdotool x11-utils imagemagick strace
   x11-xserver-utils

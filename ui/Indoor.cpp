@@ -4,6 +4,8 @@
 #include "ui/Notice.h"
 #include "ui/Pictures.h"
 
+#include "toolkit/Outcome.h"
+
 TForm2* Form2 = nullptr;
 
 const std::vector<tk::ControlDef>& TForm2::Layout()
@@ -51,6 +53,16 @@ TForm2::TForm2() : TForm(QStringLiteral("Инструктаж [Демо] - Вх�
 
 void TForm2::Button1Click()
 {
+    tk::TellOutcome(tk::Outcome::Started);
     Form1->Show();
     Form2->Hide();
+}
+
+void TForm2::FormClose(tk::TCloseAction& action)
+{
+    (void)action;
+    // Still on screen: the person closed it before starting. The other roads
+    // close it hidden, after the start.
+    if (Visible())
+        tk::TellOutcome(tk::Outcome::Closed);
 }

@@ -19,6 +19,7 @@ public:
     tk::TStaticText* StaticText2;
 
     void Button1Click();
+    void FormClose(tk::TCloseAction& action) override;
 
     static const std::vector<tk::ControlDef>& Layout();
     // The client area at 120 pixels per inch.

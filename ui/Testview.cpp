@@ -7,6 +7,7 @@
 
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
+#include "toolkit/Outcome.h"
 
 #include "testing/AnswerKey.h"
 #include "testing/Draw.h"
@@ -214,10 +215,11 @@ void TTestForm::ApplyVerdict()
         TestRun.ResultColor = passed ? testrun::ColorGreen : testrun::ColorMaroon;
         Form1->Show();
         Form1->Panel1->SetColor(TestRun.ResultColor);
-        Form1->Label1->SetCaption(passed ? QStringLiteral("Тест успешно сдан!") : QStringLiteral("Тест не сдан!"));
+        Form1->Label1->SetCaption(QString::fromUtf8(passed ? testrun::PassedText : testrun::FailedText));
         Form1->Panel1->setVisible(true);
         Form1->Timer1->SetEnabled(false);
         Form1->StaticText1->setVisible(false);
+        tk::TellOutcome(passed ? tk::Outcome::Passed : tk::Outcome::Failed);
         break;
     }
     default:
@@ -229,6 +231,7 @@ void TTestForm::FormClose(tk::TCloseAction& action)
 {
     if (tk::MessageBox(QStringLiteral("Прервать прохождение теста?"), QStringLiteral("ВНИМАНИЕ!"), tk::MB_YESNO) ==
         tk::IDYES) {
+        tk::TellOutcome(tk::Outcome::BrokenOff);
         action = tk::caFree;
         ModalResult = 1;
         Form2->Close();
