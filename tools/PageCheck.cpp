@@ -450,7 +450,7 @@ private:
         if (fs::is_directory(status))
             return fault(" ведёт на папку, а не на файл");
         if (!fs::exists(status)) {
-            std::string why = ": такого файла нет";
+            std::string why = ": такого файла нет (нужен " + Shown(resolved.lexically_relative(station_).string(), 120) + ")";
             if (const auto twin = CaseTwin(resolved.parent_path(), resolved.filename().string()); !twin.empty())
                 why += " (есть «" + Shown(twin) + "», но регистр букв в имени важен)";
             return fault(why);
