@@ -250,13 +250,20 @@ bool IsStation(const fs::path& folder)
     return false;
 }
 
-// The folder the new bank is built in, named as the station will know it.
-std::string AsInBank(std::string text, const fs::path& fresh)
+// A finding about a page being built; a missing file is said where the
+// station will look for it ("TESTS/plan.png"), the page being in TESTS.
+std::string Expected(const contentcheck::PageFinding& finding, const fs::path& fresh)
 {
-    const std::string building = fresh.filename().string() + "/";
-    for (auto at = text.find(building); at != std::string::npos; at = text.find(building, at))
-        text.replace(at, building.size(), std::string(station::BankFolder) + "/");
-    return text;
+    if (finding.missing.empty())
+        return finding.text;
+    fs::path where = finding.missing.lexically_relative(fs::weakly_canonical(fresh.parent_path()));
+    if (where.empty())
+        return finding.text;
+    if (auto first = where.begin(); first != where.end() && *first == fresh.filename())
+        where = fs::path(station::BankFolder) / where.lexically_relative(*first);
+    std::string text = finding.text;
+    const auto dash = text.rfind(" — ");
+    return text.insert(dash == std::string::npos ? text.size() : dash, " (нужен " + where.string() + ")");
 }
 
 // A new station's folder, removed again unless kept.
@@ -395,7 +402,7 @@ ImportOutcome Import(const ImportRequest& request)
             // The operator's own HTML may refer to files; the station must find them.
             for (const auto& finding : contentcheck::InspectPage(bytes, page, contentcheck::PageKind::Question, places))
                 if (finding.severity == contentcheck::Severity::Fault)
-                    error(sourceName, {question.line, "в HTML вопроса " + AsInBank(finding.text, fresh.Path())});
+                    error(sourceName, {question.line, "в HTML вопроса " + Expected(finding, fresh.Path())});
         }
         if (!outcome.errors.empty())
             return outcome;

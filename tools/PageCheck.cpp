@@ -262,7 +262,7 @@ public:
     }
 
 private:
-    void Add(Severity severity, int line, std::string text) { findings_.push_back({severity, line, std::move(text)}); }
+    void Add(Severity severity, int line, std::string text) { findings_.push_back({severity, line, std::move(text), {}}); }
 
     // Whether the letters will show as written; returns the page as UTF-8
     // when it is in another declared charset, for the links' sake.
@@ -450,10 +450,12 @@ private:
         if (fs::is_directory(status))
             return fault(" ведёт на папку, а не на файл");
         if (!fs::exists(status)) {
-            std::string why = ": такого файла нет (нужен " + Shown(resolved.lexically_relative(station_).string(), 120) + ")";
+            std::string why = ": такого файла нет";
             if (const auto twin = CaseTwin(resolved.parent_path(), resolved.filename().string()); !twin.empty())
                 why += " (есть «" + Shown(twin) + "», но регистр букв в имени важен)";
-            return fault(why);
+            fault(why);
+            findings_.back().missing = resolved;
+            return;
         }
     }
 
