@@ -331,7 +331,10 @@ ImportOutcome Import(const ImportRequest& request)
     bool makeFolder = false;
     const auto folderStatus = fs::status(request.folder, ec);
     if (!fs::exists(folderStatus)) {
-        const fs::path parent = fs::absolute(request.folder, ec).parent_path();
+        fs::path absolute = fs::absolute(request.folder, ec);
+        if (!absolute.has_filename()) // "new/"
+            absolute = absolute.parent_path();
+        const fs::path parent = absolute.parent_path();
         if (!request.newStation)
             error(request.folder.string(), {0, "папки нет: укажите папку станции (ту, где лежат res и TESTS); "
                                                "новую станцию создаёт ключ --new-station"});
