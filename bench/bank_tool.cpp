@@ -1,5 +1,6 @@
-// The operators' bank tool as the operator runs it: the import of a bank of
-// 1,000 questions and the print of a bank of 100, wall time and peak memory.
+// The operators' bank tool as the operator runs it: the import of banks of
+// 1,000 and 50,000 questions and the print of banks of 100 and 1,000, wall
+// time and peak memory.
 //   bench_bank BRIEFING_BANK CONTENT_DIR
 #include "ProcessTree.h"
 #include "Report.h"
@@ -74,6 +75,12 @@ void WriteQuestions(const fs::path& file, int count)
             << "ОТВЕТ: " << (n % 3 == 0 ? "А" : n % 3 == 1 ? "Б" : "В") << "\n\n";
 }
 
+// "1,000", "50,000"
+std::string Thousands(int n)
+{
+    return n < 1000 ? std::to_string(n) : std::to_string(n / 1000) + "," + std::string(3 - std::to_string(n % 1000).size(), '0') + std::to_string(n % 1000);
+}
+
 double MiB(long long kib) { return static_cast<double>(kib) / 1024.0; }
 
 std::vector<double> Seconds(const std::vector<Run>& runs)
@@ -108,50 +115,56 @@ int main(int argc, char** argv)
         fs::create_directories(station);
         fs::copy(fs::path(argv[2]) / "res", station / "res", fs::copy_options::recursive);
 
-        constexpr int Imports = 5;
-        const fs::path thousand = base / "1000.txt";
-        WriteQuestions(thousand, 1000);
-        std::vector<Run> imports;
-        for (int k = 0; k < Imports; ++k)
-            imports.push_back(Measure({tool, "import", "--replace", thousand.string(), station.string()}));
-        long long importRss = 0;
-        for (const auto& run : imports)
-            importRss = std::max(importRss, run.maxRssKiB);
-        bench::PrintRow("Import of a 1,000-question bank (Aiken, UTF-8, " + std::to_string(fs::file_size(thousand) / 1024)
-                            + " KiB)",
-                        Fixed(1000.0 * bench::Median(Seconds(imports)), 0), "ms",
-                        "median of " + std::to_string(Imports) + " runs of briefing-bank import --replace (read, parse, "
-                        "1,000 pages and the key written beside the old bank, synced, swapped in); min " +
-                            Fixed(1000.0 * bench::Min(Seconds(imports)), 0) + ", max " +
-                            Fixed(1000.0 * bench::Max(Seconds(imports)), 0) + " ms");
-        bench::PrintRow("Import of a 1,000-question bank: peak memory", Fixed(MiB(importRss), 1), "MiB",
-                        "largest maximum resident set of the process over the runs (wait4)");
-
-        constexpr int Prints = 3;
-        const fs::path hundred = base / "100.txt";
-        WriteQuestions(hundred, 100);
-        Measure({tool, "import", "--replace", hundred.string(), station.string()});
-        std::vector<Run> prints;
-        const std::string pdf = (base / "bank.pdf").string();
-        for (int k = 0; k < Prints; ++k)
-            prints.push_back(Measure({tool, "print", station.string(), pdf}));
-        bench::Memory peak;
-        long long printRss = 0;
-        for (const auto& run : prints) {
-            peak.pssKiB = std::max(peak.pssKiB, run.treePeak.pssKiB);
-            peak.rssKiB = std::max(peak.rssKiB, run.treePeak.rssKiB);
-            printRss = std::max(printRss, run.maxRssKiB);
+        // The import: a bank of a usual size and one at the scale some
+        // operators keep (fewer runs: it writes fifty thousand files).
+        for (const auto& [count, runs] : {std::pair{1000, 5}, std::pair{50000, 3}}) {
+            const fs::path questions = base / (std::to_string(count) + ".txt");
+            WriteQuestions(questions, count);
+            std::vector<Run> imports;
+            for (int k = 0; k < runs; ++k)
+                imports.push_back(Measure({tool, "import", "--replace", questions.string(), station.string()}));
+            long long importRss = 0;
+            for (const auto& run : imports)
+                importRss = std::max(importRss, run.maxRssKiB);
+            const std::string name = "Import of a " + Thousands(count) + "-question bank";
+            bench::PrintRow(name + " (Aiken, UTF-8, " + std::to_string(fs::file_size(questions) / 1024) + " KiB)",
+                            Fixed(1000.0 * bench::Median(Seconds(imports)), 0), "ms",
+                            "median of " + std::to_string(runs) + " runs of briefing-bank import --replace (read, parse, "
+                            + Thousands(count) + " pages and the key written beside the old bank, synced, swapped in, "
+                            "the checker's notes worked out); min " + Fixed(1000.0 * bench::Min(Seconds(imports)), 0)
+                            + ", max " + Fixed(1000.0 * bench::Max(Seconds(imports)), 0) + " ms");
+            bench::PrintRow(name + ": peak memory", Fixed(MiB(importRss), 1), "MiB",
+                            "largest maximum resident set of the process over the runs (wait4)");
         }
-        bench::PrintRow("Print of a 100-question bank to PDF", Fixed(bench::Median(Seconds(prints)), 2), "s",
-                        "median of " + std::to_string(Prints) + " runs of briefing-bank print (first page, demo study "
-                        "page and 100 question pages rendered by the browser engine, joined by qpdf, " +
-                            std::to_string(fs::file_size(pdf) / 1024) + " KiB); min " +
-                            Fixed(bench::Min(Seconds(prints)), 2) + ", max " + Fixed(bench::Max(Seconds(prints)), 2) +
-                            " s");
-        bench::PrintRow("Print of a 100-question bank: peak memory of the process tree (PSS / RSS)",
-                        Fixed(MiB(peak.pssKiB), 1) + " / " + Fixed(MiB(peak.rssKiB), 1), "MiB",
-                        "the tool and the engine's helper processes, sampled every 20 ms from /proc; the tool's own "
-                        "maximum resident set " + Fixed(MiB(printRss), 1) + " MiB (wait4)");
+
+        // The print: two pages are rendered at once, in two renderer processes.
+        for (const auto& [count, runs] : {std::pair{100, 3}, std::pair{1000, 1}}) {
+            const fs::path questions = base / (std::to_string(count) + "-print.txt");
+            WriteQuestions(questions, count);
+            Measure({tool, "import", "--replace", questions.string(), station.string()});
+            std::vector<Run> prints;
+            const std::string pdf = (base / "bank.pdf").string();
+            for (int k = 0; k < runs; ++k)
+                prints.push_back(Measure({tool, "print", station.string(), pdf}));
+            bench::Memory peak;
+            long long printRss = 0;
+            for (const auto& run : prints) {
+                peak.pssKiB = std::max(peak.pssKiB, run.treePeak.pssKiB);
+                peak.rssKiB = std::max(peak.rssKiB, run.treePeak.rssKiB);
+                printRss = std::max(printRss, run.maxRssKiB);
+            }
+            const std::string name = "Print of a " + Thousands(count) + "-question bank";
+            bench::PrintRow(name + " to PDF", Fixed(bench::Median(Seconds(prints)), 2), "s",
+                            (runs > 1 ? "median of " + std::to_string(runs) + " runs" : std::string("one run"))
+                            + " of briefing-bank print (first page, demo study page and " + Thousands(count)
+                            + " question pages rendered by the browser engine, two at a time, joined by qpdf, "
+                            + std::to_string(fs::file_size(pdf) / 1024) + " KiB); min "
+                            + Fixed(bench::Min(Seconds(prints)), 2) + ", max " + Fixed(bench::Max(Seconds(prints)), 2) + " s");
+            bench::PrintRow(name + ": peak memory of the process tree (PSS / RSS)",
+                            Fixed(MiB(peak.pssKiB), 1) + " / " + Fixed(MiB(peak.rssKiB), 1), "MiB",
+                            "the tool and the engine's helper processes, sampled every 20 ms from /proc; the tool's own "
+                            "maximum resident set " + Fixed(MiB(printRss), 1) + " MiB (wait4)");
+        }
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench_bank: %s\n", error.what());
         status = 1;

@@ -67,7 +67,9 @@ struct ChoiceLine {
     std::string_view text;
 };
 
-// A letter, ')' or '.', then a blank (or nothing: an empty choice).
+// A letter, ')' or '.', then a blank (or nothing: an empty choice). After
+// ')' the blank may be missing, as Moodle reads it; after '.' it may not
+// ("Т.е." starts a sentence).
 std::optional<ChoiceLine> AsChoice(std::string_view line)
 {
     if (line.empty())
@@ -78,7 +80,7 @@ std::optional<ChoiceLine> AsChoice(std::string_view line)
     const std::size_t mark = first.length;
     if (mark >= line.size() || (line[mark] != ')' && line[mark] != '.'))
         return std::nullopt;
-    if (mark + 1 < line.size() && line[mark + 1] != ' ' && line[mark + 1] != '\t')
+    if (line[mark] == '.' && mark + 1 < line.size() && line[mark + 1] != ' ' && line[mark + 1] != '\t')
         return std::nullopt;
     return ChoiceLine{Upper(first.value), line.substr(std::min(line.size(), mark + 1))};
 }

@@ -240,6 +240,54 @@ std::string Lower(std::string text)
 
 std::string Count(std::size_t n) { return std::to_string(n); }
 
+// A station's folder holds the station's program, its study pages or its bank.
+bool IsStation(const fs::path& folder)
+{
+    std::error_code ec;
+    for (const char* name : {StationProgram, station::StudyFolder, station::BankFolder})
+        if (fs::exists(fs::symlink_status(folder / name, ec)))
+            return true;
+    return false;
+}
+
+// A finding about a page being built; a missing file is said where the
+// station will look for it ("TESTS/plan.png"), the page being in TESTS.
+std::string Expected(const contentcheck::PageFinding& finding, const fs::path& fresh)
+{
+    if (finding.missing.empty())
+        return finding.text;
+    fs::path where = finding.missing.lexically_relative(fs::weakly_canonical(fresh.parent_path()));
+    if (where.empty())
+        return finding.text;
+    if (auto first = where.begin(); first != where.end() && *first == fresh.filename())
+        where = fs::path(station::BankFolder) / where.lexically_relative(*first);
+    std::string text = finding.text;
+    const auto dash = text.rfind(" — ");
+    return text.insert(dash == std::string::npos ? text.size() : dash, " (нужен " + where.string() + ")");
+}
+
+// A new station's folder, removed again unless kept.
+class FolderMade {
+public:
+    explicit FolderMade(fs::path folder) : folder_(std::move(folder))
+    {
+        if (!folder_.empty() && ::mkdir(folder_.c_str(), 0755) != 0)
+            Fail(folder_, errno);
+    }
+    ~FolderMade()
+    {
+        std::error_code ec;
+        if (!folder_.empty())
+            fs::remove(folder_, ec);
+    }
+    FolderMade(const FolderMade&) = delete;
+    FolderMade& operator=(const FolderMade&) = delete;
+    void Keep() { folder_.clear(); }
+
+private:
+    fs::path folder_;
+};
+
 struct OldBank {
     bool folder = false;                 // TESTS is there
     std::set<std::string> pages;         // what the station counts as its pages
@@ -253,6 +301,7 @@ ImportOutcome Import(const ImportRequest& request)
 {
     ImportOutcome outcome;
     const std::string sourceName = request.source.string();
+    const std::string sourceFile = request.source.filename().string();
     const fs::path tests = request.folder / station::BankFolder;
     const auto error = [&](const std::string& file, const Problem& problem) {
         outcome.errors.push_back(FormatProblem(file, problem));
@@ -279,13 +328,34 @@ ImportOutcome Import(const ImportRequest& request)
     // The station's folder and the bank in it.
     std::error_code ec;
     OldBank old;
+    bool makeFolder = false;
     const auto folderStatus = fs::status(request.folder, ec);
     if (!fs::exists(folderStatus)) {
-        error(request.folder.string(), {0, "папки нет: укажите папку станции (ту, где лежат res и TESTS)"});
+        fs::path absolute = fs::absolute(request.folder, ec);
+        if (!absolute.has_filename()) // "new/"
+            absolute = absolute.parent_path();
+        const fs::path parent = absolute.parent_path();
+        if (!request.newStation)
+            error(request.folder.string(), {0, "папки нет: укажите папку станции (ту, где лежат res и TESTS); "
+                                               "новую станцию создаёт ключ --new-station"});
+        else if (!fs::is_directory(parent, ec))
+            error(request.folder.string(), {0, "папки «" + parent.string() + "» нет: новая папка станции "
+                                                   "создаётся только в существующей"});
+        else
+            makeFolder = true;
     } else if (!fs::is_directory(folderStatus)) {
         error(request.folder.string(), {0, "это файл, а не папка станции"});
+    } else if (!request.newStation && !IsStation(request.folder)) {
+        error(request.folder.string(), {0, std::string("это не папка станции: в ней нет ни программы ") + StationProgram
+                                               + ", ни папки " + station::StudyFolder + " (страница инструктажа), ни "
+                                               + station::BankFolder + " (банк вопросов); укажите папку станции, а "
+                                                 "чтобы сделать новую станцию здесь, добавьте --new-station"});
     } else if (const auto testsStatus = fs::symlink_status(tests, ec); fs::exists(testsStatus)) {
-        if (!fs::is_directory(testsStatus)) {
+        if (fs::is_symlink(testsStatus)) {
+            error(tests.string(), {0, "это символическая ссылка на «" + fs::read_symlink(tests, ec).string()
+                                          + "», а не папка: импорт заменяет папку банка целиком и ссылку не заменит; "
+                                            "сделайте на её месте папку " + station::BankFolder});
+        } else if (!fs::is_directory(testsStatus)) {
             error(tests.string(), {0, "это не папка: уберите этот файл, и импорт создаст папку банка"});
         } else {
             old.folder = true;
@@ -304,9 +374,11 @@ ImportOutcome Import(const ImportRequest& request)
     if (!outcome.errors.empty())
         return outcome;
 
-    // The new bank, beside the old one.
+    // The new bank, beside the old one; in a new station's folder, made now
+    // and gone again unless the bank is written.
     try {
         const InterruptGuard guard;
+        FolderMade made(makeFolder ? request.folder : fs::path());
         NewBankFolder fresh(request.folder);
         std::vector<std::string> carried;
         if (old.folder) {
@@ -326,14 +398,14 @@ ImportOutcome Import(const ImportRequest& request)
             ThrowIfInterrupted();
             const Question& question = parsed.questions[k];
             const fs::path page = fresh.Path() / station::PageName(static_cast<std::int64_t>(k + 1));
-            const std::string bytes = QuestionPage(question);
+            const std::string bytes = QuestionPage(question, sourceFile + ":" + std::to_string(question.line));
             WriteFile(page, bytes);
             if (!HasHtml(question))
                 continue;
             // The operator's own HTML may refer to files; the station must find them.
             for (const auto& finding : contentcheck::InspectPage(bytes, page, contentcheck::PageKind::Question, places))
                 if (finding.severity == contentcheck::Severity::Fault)
-                    error(sourceName, {question.line, "в HTML вопроса " + finding.text});
+                    error(sourceName, {question.line, "в HTML вопроса " + Expected(finding, fresh.Path())});
         }
         if (!outcome.errors.empty())
             return outcome;
@@ -343,6 +415,7 @@ ImportOutcome Import(const ImportRequest& request)
 
         const fs::path previous = SwapIn(fresh.Path(), tests, old.folder);
         fresh.Forget();
+        made.Keep();
         if (!previous.empty()) {
             fs::remove_all(previous, ec);
             if (ec)
@@ -373,6 +446,14 @@ ImportOutcome Import(const ImportRequest& request)
         outcome.notes.push_back((request.folder / station::StudyPage).string()
                                 + ": к сведению: страницы инструктажа нет — импорт её не создаёт; без неё окно "
                                   "инструктажа покажет ошибку вместо материала");
+    // What the checker and the print would tell about this bank, said now.
+    std::vector<int> answers;
+    for (const auto& question : parsed.questions)
+        answers.push_back(question.right);
+    for (auto finding : contentcheck::BankNotes(answers)) {
+        finding.file = (request.folder / finding.file).string();
+        outcome.notes.push_back(contentcheck::FormatFinding(finding));
+    }
     return outcome;
 }
 

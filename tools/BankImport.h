@@ -16,6 +16,7 @@ struct ImportRequest {
     std::filesystem::path source;
     std::filesystem::path folder;  // the station's folder, the one holding res/ and TESTS/
     bool replace = false;          // an existing bank may be replaced (whole)
+    bool newStation = false;       // the folder need not be a station yet (made when missing)
     std::optional<Format> format;  // told by the file when not given
 };
 
@@ -28,6 +29,9 @@ struct ImportOutcome {
 };
 
 ImportOutcome Import(const ImportRequest& request);
+
+// The station's program, as it lies in the station's folder.
+inline constexpr const char* StationProgram = STATION_PROGRAM_NAME;
 
 // Where the new bank is built; names of this form in the station's folder
 // belong to the tool.

@@ -13,11 +13,13 @@
 #include "toolkit/core/StringList.h"
 
 #include <QDate>
+#include <QEventLoop>
 #include <QGuiApplication>
 
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 
 #include <ostream>
 #include <system_error>
@@ -87,8 +89,11 @@ QString AnnotationScript(const PrintItem& item, int questions)
                                     " if (!root) return false;"
                                     " var top = document.createElement('div');"
                                     " top.textContent = %1; top.setAttribute('style', %2);"
+                                    // Where the import took the question from: the line to fix.
+                                    " var source = document.querySelector('meta[name=\"%3\"]');"
+                                    " if (source && source.content) top.textContent += ' · из ' + source.content;"
                                     " root.insertBefore(top, root.firstChild);")
-                         .arg(JsString(heading), JsString(headingStyle));
+                         .arg(JsString(heading), JsString(headingStyle), QString::fromLatin1(SourceMeta));
     if (item.question > 0)
         script += QStringLiteral(" var answer = document.createElement('div');"
                                  " answer.textContent = %1; answer.setAttribute('style', %2);"
@@ -219,21 +224,56 @@ int PrintStation(const std::string& folder, const std::string& pdf, std::ostream
     }
     parts.emplace_back(title->constData(), static_cast<std::size_t>(title->size()));
 
-    for (std::size_t k = 0; k < plan.items.size(); ++k) {
-        const PrintItem& item = plan.items[k];
-        err << "Печать " << k + 2 << " из " << total << ": " << item.file << "\n";
-        std::optional<QByteArray> rendered;
-        if (fs::is_regular_file(item.path, ec)) {
-            rendered = renderer.RenderFile(QString::fromStdString(item.path.string()), AnnotationScript(item, plan.questions),
-                                           &why);
-        } else {
-            why = item.question ? QStringLiteral("страницы нет: станция покажет вместо этого вопроса ошибку")
-                                : QStringLiteral("страницы инструктажа нет: окно инструктажа покажет ошибку");
+    // Two pages in print at once, each in a renderer process of its own: both
+    // cores work. The pages are told about and joined in their order.
+    struct Printed {
+        bool done = false;
+        std::optional<QByteArray> pdf;
+        QString why;
+    };
+    std::vector<Printed> printed(plan.items.size());
+    std::size_t next = 0, told = 0;
+    QEventLoop loop;
+    const auto tell = [&] {
+        for (; told < printed.size() && printed[told].done; ++told) {
+            err << "Печать " << told + 2 << " из " << total << ": " << plan.items[told].file << "\n";
+            if (!printed[told].pdf)
+                err << plan.items[told].file << ": " << printed[told].why.toStdString()
+                    << " — в PDF вместо неё пояснение\n";
         }
+        if (told == printed.size())
+            loop.quit();
+    };
+    std::function<void(PageRenderer*)> feed = [&](PageRenderer* renderer) {
+        while (next < plan.items.size()) {
+            const std::size_t k = next++;
+            const PrintItem& item = plan.items[k];
+            if (fs::is_regular_file(item.path, ec)) {
+                renderer->StartFile(QString::fromStdString(item.path.string()), AnnotationScript(item, plan.questions),
+                                   [&, k, renderer](std::optional<QByteArray> pdf, const QString& failure) {
+                                       printed[k] = {true, std::move(pdf), failure};
+                                       tell();
+                                       feed(renderer);
+                                   });
+                return;
+            }
+            printed[k] = {true, std::nullopt,
+                          item.question ? QStringLiteral("страницы нет: станция покажет вместо этого вопроса ошибку")
+                                        : QStringLiteral("страницы инструктажа нет: окно инструктажа покажет ошибку")};
+            tell();
+        }
+    };
+    PageRenderer second(QString::fromStdString(plan.folder));
+    feed(&renderer);
+    feed(&second);
+    if (told < printed.size())
+        loop.exec();
+
+    for (std::size_t k = 0; k < plan.items.size(); ++k) {
+        std::optional<QByteArray> rendered = std::move(printed[k].pdf);
         if (!rendered) {
-            err << item.file << ": " << why.toStdString() << " — в PDF вместо неё пояснение\n";
-            rendered = renderer.RenderHtml(QString::fromStdString(StandInPageHtml(item, plan.questions, why.toStdString())),
-                                           &why);
+            rendered = renderer.RenderHtml(
+                QString::fromStdString(StandInPageHtml(plan.items[k], plan.questions, printed[k].why.toStdString())), &why);
             if (!rendered) {
                 err << "briefing-bank: печать прервана: " << why.toStdString() << "\n";
                 return 1;
@@ -260,6 +300,10 @@ int RunPrintCommand(int& argc, char** argv, const std::string& folder, const std
     // The print shows no window: it needs no display unless one is asked for.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // As root the engine refuses to start with its sandbox; the tool does
+    // what its launcher does (the station program never does this).
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     tk::PrepareProcessEnvironment();
     if (!tk::WebEngineAvailable()) {
         err << "briefing-bank: браузерный движок недоступен (нет его процесса QtWebEngineProcess): печать невозможна\n";

@@ -12,6 +12,7 @@
 #include "toolkit/core/StringList.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <cstdint>
 #include <fstream>
@@ -176,7 +177,10 @@ Bank CheckPages(const fs::path& folder, Findings& out)
     std::error_code ec;
     if (!fs::is_directory(tests, ec)) {
         std::string text;
-        if (Exists(tests)) {
+        if (fs::is_symlink(fs::symlink_status(tests, ec))) {
+            text = "это символическая ссылка на «" + Shown(fs::read_symlink(tests, ec).string())
+                   + "», а там нет папки — станция не найдёт ни одного вопроса и не начнёт тест";
+        } else if (Exists(tests)) {
             text = "это не папка — станция не найдёт ни одного вопроса и не начнёт тест";
         } else {
             text = "папки нет — станция не найдёт ни одного вопроса и не начнёт тест";
@@ -252,7 +256,7 @@ Bank CheckPages(const fs::path& folder, Findings& out)
 
 struct Shares {
     int last = 0;   // percent of runs that ask the highest page
-    int others = 0; // percent of runs that ask one of the others, on average
+    double others = 0; // percent of runs that ask one of the others, on average
 };
 
 // The station's own draw over a fixed span of seeds, so that the figures are
@@ -276,12 +280,24 @@ void ForEachDraw(int count, Each each)
 
 int Percent(double share) { return static_cast<int>(100.0 * share + 0.5); }
 
+// Whole percents; below one, two significant digits ("0,01"), never "0".
+std::string PercentText(double percent)
+{
+    if (percent >= 0.995)
+        return Str(static_cast<std::int64_t>(percent + 0.5));
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2g", percent);
+    std::string shown = text;
+    std::replace(shown.begin(), shown.end(), '.', ',');
+    return shown;
+}
+
 Shares SimulateShares(int count)
 {
     int last = 0;
     ForEachDraw(count, [&](const auto& drawn) { last += static_cast<int>(std::count(drawn.begin(), drawn.end(), count)); });
     const double others = double(testrun::QuestionsPerRun * SimulatedRuns - last) / (count - 1);
-    return {Percent(double(last) / SimulatedRuns), Percent(others / SimulatedRuns)};
+    return {Percent(double(last) / SimulatedRuns), 100.0 * others / SimulatedRuns};
 }
 
 // The figures depend on the count alone; a process that checks many folders
@@ -304,7 +320,7 @@ void AddDrawNotes(const Bank& bank, Findings& out)
         out.Add(Severity::Info, AreaPages, bank.count, station::PageFile(bank.count), 0,
                 "последний номер выпадает реже других: жребий даёт номера от 1 до " + Str(bank.count - 1) + ", а "
                     + Str(bank.count) + " достаётся только при совпадении двух номеров; этот вопрос попадает " + last
-                    + " тестов, остальные в среднем в " + Str(shares.others) + " %");
+                    + " тестов, остальные в среднем в " + PercentText(shares.others) + " %");
     }
 }
 
@@ -401,6 +417,17 @@ void CheckKey(const fs::path& folder, const Bank& bank, Findings& out)
 }
 
 } // namespace
+
+std::vector<Finding> BankNotes(const std::vector<int>& answers)
+{
+    Findings findings;
+    Bank bank;
+    bank.count = static_cast<int>(answers.size());
+    AddDrawNotes(bank, findings);
+    if (bank.count >= testrun::QuestionsPerRun)
+        AddDominanceNote(answers, findings);
+    return findings.Sorted();
+}
 
 int Report::Faults() const
 {

@@ -31,6 +31,11 @@ struct Report {
 // station reads it when started in that folder.
 Report CheckStation(const std::filesystem::path& folder);
 
+// What the check tells about a bank with these right answers (one per page,
+// in order), as information: how often its pages come up in the station's
+// draw, and an answer number that is right too often.
+std::vector<Finding> BankNotes(const std::vector<int>& answers);
+
 // "file:line: text", or "file: text"; information lines say so.
 std::string FormatFinding(const Finding& finding);
 

@@ -1,5 +1,7 @@
 #include "tools/QuestionFormats.h"
 
+#include "tools/Charset.h"
+
 #include <algorithm>
 
 namespace bank {
@@ -42,24 +44,29 @@ public:
         return rows;
     }
 
+    char UsedSeparator() const { return separator_; }
+
 private:
-    // ';' as Excel writes it in a Russian locale; ',' when the first row has
-    // none (an English locale or a program that always uses commas).
+    // ';' as Excel writes it in a Russian locale; ',' as LibreOffice and an
+    // English locale do. The one that cuts the first row into five fields
+    // wins (a text may hold the other unquoted); else ';' when there is any.
     char Separator() const
     {
         bool quoted = false;
-        bool comma = false;
+        std::size_t semicolons = 0, commas = 0;
         for (char c : text_) {
             if (c == '"')
                 quoted = !quoted;
             else if (!quoted && (c == '\r' || c == '\n'))
                 break;
             else if (!quoted && c == ';')
-                return ';';
+                ++semicolons;
             else if (!quoted && c == ',')
-                comma = true;
+                ++commas;
         }
-        return comma ? ',' : ';';
+        if (semicolons != FieldsPerRow - 1 && commas == FieldsPerRow - 1)
+            return ',';
+        return semicolons > 0 || commas == 0 ? ';' : ',';
     }
 
     bool AtLineEnd() const { return at_ < text_.size() && (text_[at_] == '\r' || text_[at_] == '\n'); }
@@ -123,9 +130,44 @@ std::optional<int> RightChoice(const std::string& field)
     return std::nullopt;
 }
 
-bool AllDigits(const std::string& text)
+// Any way a person might write the right choice, right or wrong: digits,
+// a letter, either followed by '.' or ')'.
+bool LooksLikeAnswer(const std::string& field)
 {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    std::string_view text = field;
+    if (!text.empty() && (text.back() == '.' || text.back() == ')'))
+        text.remove_suffix(1);
+    if (!text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return true;
+    return charset::CountCharacters(text) == 1;
+}
+
+// Column names: short, no question mark, and a word where the answer goes.
+bool LooksLikeHeader(const Row& row)
+{
+    if (LooksLikeAnswer(row.fields[FieldsPerRow - 1].value))
+        return false;
+    for (std::size_t k = 0; k < FieldsPerRow; ++k) {
+        const std::string& cell = row.fields[k].value;
+        if (charset::CountCharacters(cell) > 40 || cell.find('?') != std::string::npos
+            || cell.find('\n') != std::string::npos)
+            return false;
+    }
+    return true;
+}
+
+std::string Quoted(const Row& row, char separator)
+{
+    std::string text;
+    for (std::size_t k = 0; k < row.fields.size(); ++k)
+        text += (k ? std::string(1, separator) : std::string()) + row.fields[k].value;
+    if (charset::CountCharacters(text) > 80) {
+        std::size_t at = 0;
+        for (int n = 0; n < 77 && at < text.size(); ++n)
+            at += std::max<std::size_t>(charset::DecodeUtf8(text, at).length, 1);
+        text = text.substr(0, at) + "…";
+    }
+    return "«" + text + "»";
 }
 
 } // namespace
@@ -133,7 +175,9 @@ bool AllDigits(const std::string& text)
 ParsedQuestions ParseCsv(std::string_view text)
 {
     ParsedQuestions parsed;
-    auto rows = CsvReader(text, parsed).Rows();
+    CsvReader reader(text, parsed);
+    auto rows = reader.Rows();
+    const char separator = reader.UsedSeparator();
     if (!rows)
         return parsed;
     bool first = true;
@@ -145,8 +189,9 @@ ParsedQuestions ParseCsv(std::string_view text)
             continue;
         if (first) {
             first = false;
-            if (row.fields.size() >= FieldsPerRow && !AllDigits(row.fields[FieldsPerRow - 1].value)) {
-                parsed.notes.push_back({row.line, "первая строка — заголовок столбцов, она пропущена"});
+            if (row.fields.size() >= FieldsPerRow && LooksLikeHeader(row)) {
+                parsed.notes.push_back({row.line, "первая строка " + Quoted(row, separator)
+                                                      + " — заголовок столбцов, она пропущена"});
                 continue;
             }
         }

@@ -1,6 +1,7 @@
 #include "tools/QuestionFormats.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 
 namespace bank {
@@ -53,6 +54,16 @@ bool TakeFormatMarker(std::string_view& text, bool html)
         }
     }
     return html;
+}
+
+// Whether the text starts with a format marker.
+bool Marked(std::string_view text)
+{
+    text = Strip(text);
+    for (const std::string_view marker : {"[html]", "[moodle]", "[plain]", "[markdown]"})
+        if (text.substr(0, marker.size()) == marker)
+            return true;
+    return false;
 }
 
 // GIFT's escapes undone; in plain text the file's own line breaks are spaces
@@ -122,8 +133,14 @@ public:
             const std::string_view line = k < lines.size() ? Strip(lines[k]) : std::string_view();
             if (line.substr(0, 2) == "//")
                 continue; // a comment
-            if (line.substr(0, 10) == "$CATEGORY:")
-                continue; // categories mean nothing to the station
+            if (line.substr(0, 10) == "$CATEGORY:") {
+                // Categories mean nothing to the station, but one ends the
+                // question before it, blank line or not.
+                if (!block.Empty())
+                    Question(block);
+                block = Block();
+                continue;
+            }
             if (!line.empty()) {
                 block.Add(static_cast<int>(k + 1), lines[k]);
                 continue;
@@ -148,6 +165,10 @@ private:
             if (end == std::string_view::npos)
                 return problem(pos, "название вопроса ::… не закрыто вторым ::");
             pos = end + 2;
+            const auto rest = s.find_first_not_of(Blanks, pos);
+            if (rest != std::string_view::npos && s.substr(rest, 2) == "::")
+                return problem(rest, "после названия ::…:: ещё одно «::»: название пишется один раз, "
+                                     "::название:: текст вопроса {…}");
         }
         const auto open = FindUnescaped(s, pos, "{}");
         if (open == std::string_view::npos)
@@ -166,11 +187,14 @@ private:
         Draft draft;
         draft.line = block.FirstLine();
         std::string_view before = s.substr(pos, open - pos);
+        const bool marked = Marked(before);
         const bool html = TakeFormatMarker(before, false);
         std::string question = Unescaped(before, html);
         if (!after.empty()) // a blank to fill in the middle of the sentence
             question.append(question.empty() ? "" : " ").append("_____ ").append(Unescaped(after, html));
         draft.text = {Trimmed(question), html, block.LineAt(pos)};
+        if (!marked)
+            NoteTags(draft.text);
         if (Answers(block, open, close, html, draft))
             Accept(std::move(draft), parsed_);
     }
@@ -224,13 +248,35 @@ private:
                 answer.remove_prefix(end + 1);
             }
             answer = answer.substr(0, FindUnescaped(answer, 0, "#")); // feedback on this answer
+            const bool marked = Marked(answer);
             const bool answerHtml = TakeFormatMarker(answer, html);
             if (right)
                 draft.right.push_back(static_cast<int>(draft.choices.size()));
             draft.choices.push_back({Unescaped(answer, answerHtml), answerHtml, block.LineAt(offset)});
+            if (!marked)
+                NoteTags(draft.choices.back());
             at = next;
         }
         return true;
+    }
+
+    // Markup in a text shown as typed is most likely meant as markup.
+    void NoteTags(const Text& text)
+    {
+        if (text.html)
+            return;
+        const std::string& value = text.value;
+        for (auto open = value.find('<'); open != std::string::npos; open = value.find('<', open + 1)) {
+            const std::size_t name = open + 1 + (open + 1 < value.size() && value[open + 1] == '/');
+            const auto close = value.find('>', name);
+            if (name >= value.size() || !std::isalpha(static_cast<unsigned char>(value[name])) || close == std::string::npos
+                || value.find('<', name) < close)
+                continue;
+            parsed_.notes.push_back({text.line, "в тексте разметка HTML «" + value.substr(open, std::min<std::size_t>(close - open + 1, 40))
+                                                    + "», а текст без [html]: станция покажет её знаками; если это "
+                                                      "разметка, начните текст с [html]"});
+            return;
+        }
     }
 
     ParsedQuestions parsed_;

@@ -262,7 +262,7 @@ public:
     }
 
 private:
-    void Add(Severity severity, int line, std::string text) { findings_.push_back({severity, line, std::move(text)}); }
+    void Add(Severity severity, int line, std::string text) { findings_.push_back({severity, line, std::move(text), {}}); }
 
     // Whether the letters will show as written; returns the page as UTF-8
     // when it is in another declared charset, for the links' sake.
@@ -453,7 +453,9 @@ private:
             std::string why = ": такого файла нет";
             if (const auto twin = CaseTwin(resolved.parent_path(), resolved.filename().string()); !twin.empty())
                 why += " (есть «" + Shown(twin) + "», но регистр букв в имени важен)";
-            return fault(why);
+            fault(why);
+            findings_.back().missing = resolved;
+            return;
         }
     }
 

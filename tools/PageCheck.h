@@ -18,6 +18,7 @@ struct PageFinding {
     Severity severity = Severity::Fault;
     int line = 0; // 1-based line of the page; 0 for the page as a whole
     std::string text;
+    std::filesystem::path missing; // the file a reference leads to, when there is none
 };
 
 struct PagePlaces {

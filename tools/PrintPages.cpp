@@ -35,34 +35,6 @@ private:
     tk::PageRule rule_;
 };
 
-// One asynchronous answer from the engine. Shared with the callback, which may
-// still come after the wait has given up.
-struct Pending {
-    bool done = false;
-    bool ok = false;
-    QByteArray data;
-    QEventLoop* loop = nullptr;
-
-    void Finish()
-    {
-        done = true;
-        if (loop)
-            loop->quit();
-    }
-};
-
-bool Await(const std::shared_ptr<Pending>& pending, int timeoutMs)
-{
-    if (pending->done)
-        return true;
-    QEventLoop loop;
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    pending->loop = &loop;
-    loop.exec();
-    pending->loop = nullptr;
-    return pending->done;
-}
-
 } // namespace
 
 QString JsString(const QString& text)
@@ -79,8 +51,17 @@ QString JsString(const QString& text)
     return out + QLatin1Char('"');
 }
 
-PageRenderer::PageRenderer(const QString& station) : station_(station)
+PageRenderer::PageRenderer(const QString& station) : station_(station), timer_(std::make_unique<QTimer>())
 {
+    timer_->setSingleShot(true);
+    QObject::connect(timer_.get(), &QTimer::timeout, [this] {
+        const int seconds = StepTimeoutMs / 1000;
+        Finish(std::nullopt,
+               step_ == Step::Loading     ? QStringLiteral("страница не загрузилась за %1 с").arg(seconds)
+               : step_ == Step::Scripting ? QStringLiteral("скрипты страницы не отпускают её %1 с").arg(seconds)
+                                          : QStringLiteral("страница не напечаталась за %1 с").arg(seconds),
+               true);
+    });
     NewPage();
 }
 
@@ -99,68 +80,102 @@ void PageRenderer::NewPage()
     const tk::PageRule rule(station_);
     profile_ = tk::NewPagesProfile(owner_.get(), [rule](const QUrl& url) { return rule.Allows(url); });
     page_ = new PrintedPage(profile_, rule, nullptr);
+    QObject::connect(page_, &QWebEnginePage::loadFinished, [this](bool ok) { Loaded(ok); });
 }
 
 std::optional<QByteArray> PageRenderer::RenderFile(const QString& path, const QString& script, QString* error)
 {
-    return Render([&] { page_->load(QUrl::fromLocalFile(path)); }, script, error);
+    return Wait([&](Done done) { StartFile(path, script, std::move(done)); }, error);
 }
 
 std::optional<QByteArray> PageRenderer::RenderHtml(const QString& html, QString* error)
 {
-    return Render([&] { page_->setHtml(html); }, QString(), error);
+    return Wait([&](Done done) { Start([this, html] { page_->setHtml(html); }, QString(), std::move(done)); }, error);
 }
 
-std::optional<QByteArray> PageRenderer::Render(const std::function<void()>& load, const QString& script,
-                                               QString* error)
+void PageRenderer::StartFile(const QString& path, const QString& script, Done done)
 {
-    const auto fail = [&](const QString& why, bool stuck) -> std::optional<QByteArray> {
+    Start([this, path] { page_->load(QUrl::fromLocalFile(path)); }, script, std::move(done));
+}
+
+std::optional<QByteArray> PageRenderer::Wait(const std::function<void(Done)>& start, QString* error)
+{
+    std::optional<QByteArray> result;
+    bool finished = false;
+    QEventLoop loop;
+    start([&](std::optional<QByteArray> pdf, const QString& why) {
+        result = std::move(pdf);
         *error = why;
-        if (stuck)
-            NewPage();
-        return std::nullopt;
-    };
-    const int seconds = StepTimeoutMs / 1000;
-
-    auto loaded = std::make_shared<Pending>();
-    const auto connection = QObject::connect(page_, &QWebEnginePage::loadFinished, [loaded](bool ok) {
-        loaded->ok = ok;
-        loaded->Finish();
+        finished = true;
+        loop.quit();
     });
-    load();
-    const bool finished = Await(loaded, StepTimeoutMs);
-    QObject::disconnect(connection);
     if (!finished)
-        return fail(QStringLiteral("страница не загрузилась за %1 с").arg(seconds), true);
-    if (!loaded->ok)
-        return fail(QStringLiteral("страница не загрузилась"), false);
+        loop.exec();
+    return result;
+}
 
-    if (!script.isEmpty()) {
-        auto ran = std::make_shared<Pending>();
-        page_->runJavaScript(script, QWebEngineScript::ApplicationWorld, [ran](const QVariant& result) {
-            ran->ok = result.toBool();
-            ran->Finish();
-        });
-        if (!Await(ran, StepTimeoutMs))
-            return fail(QStringLiteral("скрипты страницы не отпускают её %1 с").arg(seconds), true);
-        if (!ran->ok)
-            return fail(QStringLiteral("к странице не удалось добавить ответ"), false);
-    }
+void PageRenderer::Start(const std::function<void()>& load, const QString& script, Done done)
+{
+    done_ = std::move(done);
+    script_ = script;
+    Enter(Step::Loading);
+    load();
+}
 
-    auto printed = std::make_shared<Pending>();
+// Each step has its own time; answers that come late (after the page was
+// given up on) find another generation and are dropped.
+void PageRenderer::Enter(Step step)
+{
+    step_ = step;
+    ++generation_;
+    timer_->start(StepTimeoutMs);
+}
+
+void PageRenderer::Loaded(bool ok)
+{
+    if (step_ != Step::Loading)
+        return; // a late answer about a page given up on
+    if (!ok)
+        return Finish(std::nullopt, QStringLiteral("страница не загрузилась"), false);
+    if (script_.isEmpty())
+        return Print();
+    Enter(Step::Scripting);
+    page_->runJavaScript(script_, QWebEngineScript::ApplicationWorld, [this, generation = generation_](const QVariant& result) {
+        if (generation != generation_)
+            return;
+        if (!result.toBool())
+            return Finish(std::nullopt, QStringLiteral("к странице не удалось добавить ответ"), false);
+        Print();
+    });
+}
+
+void PageRenderer::Print()
+{
+    Enter(Step::Printing);
     const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(12, 12, 12, 12),
                              QPageLayout::Millimeter);
     page_->printToPdf(
-        [printed](const QByteArray& pdf) {
-            printed->data = pdf;
-            printed->Finish();
+        [this, generation = generation_](const QByteArray& pdf) {
+            if (generation != generation_)
+                return;
+            if (pdf.isEmpty())
+                return Finish(std::nullopt, QStringLiteral("страница не напечаталась"), false);
+            Finish(pdf, QString(), false);
         },
         layout);
-    if (!Await(printed, StepTimeoutMs))
-        return fail(QStringLiteral("страница не напечаталась за %1 с").arg(seconds), true);
-    if (printed->data.isEmpty())
-        return fail(QStringLiteral("страница не напечаталась"), false);
-    return printed->data;
+}
+
+void PageRenderer::Finish(std::optional<QByteArray> pdf, const QString& error, bool stuck)
+{
+    timer_->stop();
+    step_ = Step::Idle;
+    ++generation_;
+    Done done = std::move(done_);
+    done_ = nullptr;
+    if (stuck)
+        NewPage();
+    if (done)
+        done(std::move(pdf), error);
 }
 
 } // namespace bank

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class QTimer;
 class QWebEnginePage;
 class QWebEngineProfile;
 
@@ -32,17 +33,37 @@ public:
     // A page of our own making.
     std::optional<QByteArray> RenderHtml(const QString& html, QString* error);
 
+    // The same without waiting: `done` is called once, from the event loop,
+    // with the PDF or nothing and why. One page at a time per renderer; two
+    // renderers print side by side (each profile has its own renderer process).
+    using Done = std::function<void(std::optional<QByteArray> pdf, const QString& error)>;
+    void StartFile(const QString& path, const QString& script, Done done);
+    bool Busy() const { return static_cast<bool>(done_); }
+
     // How long each step may take before the page counts as not showing.
     static constexpr int StepTimeoutMs = 30000;
 
 private:
-    std::optional<QByteArray> Render(const std::function<void()>& load, const QString& script, QString* error);
+    enum class Step { Idle, Loading, Scripting, Printing };
+    std::optional<QByteArray> Wait(const std::function<void(Done)>& start, QString* error);
+    void Start(const std::function<void()>& load, const QString& script, Done done);
+    void Enter(Step step);
+    void Loaded(bool ok);
+    void Print();
+    void Finish(std::optional<QByteArray> pdf, const QString& error, bool stuck);
     void NewPage();
 
     QString station_;
     std::unique_ptr<QObject> owner_; // the profile, its interceptor and the page
     QWebEngineProfile* profile_ = nullptr;
     QWebEnginePage* page_ = nullptr;
+    // The page in hand: its steps, and a count that tells late answers of
+    // earlier pages from its own.
+    Done done_;
+    QString script_;
+    Step step_ = Step::Idle;
+    unsigned generation_ = 0;
+    std::unique_ptr<QTimer> timer_;
 };
 
 // A string as a JavaScript literal.

@@ -9,8 +9,9 @@ ParsedQuestions Parse(Format format, std::string_view text)
     ParsedQuestions parsed = format == Format::Aiken ? ParseAiken(text)
                              : format == Format::Gift ? ParseGift(text)
                                                       : ParseCsv(text);
-    std::stable_sort(parsed.problems.begin(), parsed.problems.end(),
-                     [](const Problem& a, const Problem& b) { return a.line < b.line; });
+    const auto byLine = [](const Problem& a, const Problem& b) { return a.line < b.line; };
+    std::stable_sort(parsed.problems.begin(), parsed.problems.end(), byLine);
+    std::stable_sort(parsed.notes.begin(), parsed.notes.end(), byLine);
     return parsed;
 }
 

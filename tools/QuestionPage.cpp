@@ -58,14 +58,16 @@ std::string HtmlOf(const Text& text)
     return out;
 }
 
-std::string QuestionPage(const Question& question)
+std::string QuestionPage(const Question& question, const std::string& source)
 {
     std::string page = "<!DOCTYPE html>\r\n"
                        "<html lang=\"ru\">\r\n"
                        "<head>\r\n"
                        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">\r\n"
-                       "<title>Вопрос теста</title>\r\n"
-                       "<style>\r\n";
+                       "<title>Вопрос теста</title>\r\n";
+    if (!source.empty())
+        page += std::string("<meta name=\"") + SourceMeta + "\" content=\"" + EscapeHtml(source) + "\">\r\n";
+    page += "<style>\r\n";
     // The demo pages' own look, kept inside every page so that a bank needs
     // no other file.
     for (const char c : std::string(DemoQuestionStyle) + LongTextStyle)

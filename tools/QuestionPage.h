@@ -20,7 +20,10 @@ std::string HtmlOf(const Text& text);
 // "1." "2." "3." as the answer buttons are, readable at the test window's
 // size, in windows-1251 with the charset declared and every other character
 // as a reference.
-std::string QuestionPage(const Question& question);
+// `source` ("вопросы.txt:12") goes into a meta element named SourceMeta,
+// for the print to show where the question came from.
+std::string QuestionPage(const Question& question, const std::string& source = {});
+inline constexpr const char* SourceMeta = "source";
 
 // One line per question, its right choice, each ended with CR LF.
 std::string AnswerKeyText(const std::vector<Question>& questions);

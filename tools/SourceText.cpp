@@ -63,6 +63,32 @@ std::string AsText(std::string_view text)
     return out;
 }
 
+std::string LowerAscii(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return out;
+}
+
+// Text files of other programs, told by how they begin: what to save instead.
+std::string OtherProgramsFile(std::string_view bytes)
+{
+    const auto first = bytes.find_first_not_of(" \t\r\n\f\v");
+    const std::string head = LowerAscii(bytes.substr(first, 512));
+    if (StartsWith(head, "{\\rtf"))
+        return "это документ RTF (WordPad или Word), а не простой текст: сохраните его как «Обычный текст» (.txt)";
+    if (StartsWith(head, "<?xml") && head.find("<quiz") != std::string::npos)
+        return "это вопросы в формате Moodle XML: экспортируйте их из Moodle в формате GIFT и импортируйте тот файл";
+    if (StartsWith(head, "<?xml"))
+        return "это файл XML, а не вопросы: сохраните вопросы как простой текст (Aiken или GIFT) или как CSV";
+    if (StartsWith(head, "<!doctype html") || StartsWith(head, "<html") || StartsWith(head, "<head")
+        || StartsWith(head, "<meta"))
+        return "это веб-страница (HTML), а не простой текст: сохраните вопросы как «Обычный текст» (.txt) или "
+               "экспортируйте их из Moodle в формате GIFT";
+    return {};
+}
+
 } // namespace
 
 std::string FormatProblem(const std::string& file, const Problem& problem)
@@ -120,6 +146,15 @@ std::optional<SourceText> DecodeSource(std::string_view bytes, std::vector<Probl
     }
     if (OnlyBlanks(bytes))
         return fail(0, "в файле нет ни одной строки текста");
+    if (const auto other = OtherProgramsFile(bytes); !other.empty())
+        return fail(0, other);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        if (StartsWith(lines[k], "<<<<<<<") || StartsWith(lines[k], ">>>>>>>"))
+            return fail(static_cast<int>(k + 1), "строка «" + std::string(lines[k].substr(0, 40))
+                                                     + "» — след неоконченного слияния версий (git): в файле две "
+                                                       "версии вопросов; оставьте одну и уберите строки <<<<<<<, "
+                                                       "======= и >>>>>>>");
+    }
 
     // The first line with letters beyond ASCII decides; every other such line
     // must be in the same set.

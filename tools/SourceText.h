@@ -21,8 +21,8 @@ struct Problem {
 std::string FormatProblem(const std::string& file, const Problem& problem);
 
 // A question file this large is something else: a bank of a thousand
-// questions takes well under a megabyte.
-inline constexpr std::size_t MaxSourceBytes = 8u << 20;
+// questions takes well under a megabyte, one of fifty thousand some 30 MB.
+inline constexpr std::size_t MaxSourceBytes = 64u << 20;
 
 struct SourceText {
     std::string text;     // UTF-8 without a BOM; line ends as in the file

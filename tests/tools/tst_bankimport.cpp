@@ -110,6 +110,7 @@ private slots:
     void badInputWritesNothing_data();
     void badInputWritesNothing();
     void folderNotWritable();
+    void onlyIntoAStationUnlessToldOtherwise();
     void htmlQuestionsMustFindTheirFiles();
     void command_data();
     void command();
@@ -177,9 +178,12 @@ void BankImportTest::roundTripThroughTheStation()
     QVERIFY2(outcome.written, qPrintable(Errors(outcome).join('\n')));
     QCOMPARE(outcome.questions, count);
 
-    // The checker passes the folder.
+    // The checker passes the folder, and its notes were said by the import.
     const auto report = contentcheck::CheckStation(root);
     QVERIFY2(report.Faults() == 0, qPrintable(Lines(report).join('\n')));
+    for (const auto& line : Lines(report))
+        QVERIFY2(std::count(outcome.notes.begin(), outcome.notes.end(), (root / line.toStdString()).string()),
+                 qPrintable(line));
 
     // The station's own count, draw, paths and key, over many runs.
     const std::string pattern = (root / "TESTS" / "TEST*.htm").string();
@@ -262,8 +266,8 @@ void BankImportTest::replacementRemovesTheOldBankWhole()
     QVERIFY(NoTemporaryFolders(root));
     QCOMPARE(contentcheck::CheckStation(root).testCount, 6);
     QVERIFY(QString::fromStdString(outcome.summary).endsWith("прежний банк (страниц: 14) заменён целиком."));
-    QCOMPARE(outcome.notes.size(), std::size_t(1));
-    QVERIFY(outcome.notes[0].find("оставлены на месте (3: ") != std::string::npos);
+    QVERIFY(std::count_if(outcome.notes.begin(), outcome.notes.end(),
+                          [](const std::string& note) { return note.find("оставлены на месте (3: ") != std::string::npos; }));
 }
 
 void BankImportTest::failureHalfwayLeavesTheOldBank()
@@ -353,6 +357,16 @@ void BankImportTest::badInputWritesNothing_data()
     QTest::newRow("mixed encodings")
         << "q.txt" << QByteArray::fromStdString(five + "\xC2\xEE\xEF\xF0\xEE\xF1?\nA) 1\nB) 2\nC) 3\nANSWER: A\n")
         << ":31: строка в кодировке windows-1251, а строка 1 — в UTF-8";
+    QTest::newRow("Moodle XML") << "q.xml" << QByteArray("<?xml version=\"1.0\"?>\n<quiz><question/></quiz>\n")
+                                << ": это вопросы в формате Moodle XML: экспортируйте их из Moodle в формате GIFT";
+    QTest::newRow("WordPad's RTF") << "q.rtf" << QByteArray("{\\rtf1\\ansi\\deff0 {\\fonttbl {\\f0 Arial;}}\nQ?\\par\n}")
+                                   << ": это документ RTF (WordPad или Word), а не простой текст: сохраните его как "
+                                      "«Обычный текст» (.txt)";
+    QTest::newRow("a web page") << "q.txt" << QByteArray("\xEF\xBB\xBF\n<!DOCTYPE html>\n<html><body>Q? {=a ~b ~c}</body></html>")
+                                << ": это веб-страница (HTML)";
+    QTest::newRow("GIFT with merge markers left")
+        << "q.gift" << QByteArray("Q1 {=a ~b ~c}\n\n<<<<<<< HEAD\nQ2 {=a ~b ~c}\n=======\nQ2 {=b ~a ~c}\n>>>>>>> other\n")
+        << ":3: строка «<<<<<<< HEAD» — след неоконченного слияния версий (git)";
     QTest::newRow("fewer than five questions")
         << "q.txt" << QByteArray::fromStdString(AikenBank(4))
         << ": годных вопросов 4, а станции нужно не меньше пяти: тест задаёт пять разных вопросов";
@@ -388,12 +402,20 @@ void BankImportTest::folderNotWritable()
     WriteFile(file, "x");
     QCOMPARE(firstError(file), QString::fromStdString(file.string()) + ": это файл, а не папка станции");
     QCOMPARE(firstError(file.string() + "-missing"),
-             QString::fromStdString(file.string()) + "-missing: папки нет: укажите папку станции (ту, где лежат res и TESTS)");
+             QString::fromStdString(file.string())
+                 + "-missing: папки нет: укажите папку станции (ту, где лежат res и TESTS); новую станцию создаёт ключ "
+                   "--new-station");
     const fs::path bankIsFile = NewStation();
     WriteFile(bankIsFile / "TESTS", "x");
     QCOMPARE(firstError(bankIsFile),
              QString::fromStdString((bankIsFile / "TESTS").string())
                  + ": это не папка: уберите этот файл, и импорт создаст папку банка");
+    const fs::path bankIsLink = NewStation();
+    fs::create_directory(bankIsLink / "bank");
+    fs::create_directory_symlink("bank", bankIsLink / "TESTS");
+    QCOMPARE(firstError(bankIsLink), QString::fromStdString((bankIsLink / "TESTS").string())
+                                         + ": это символическая ссылка на «bank», а не папка: импорт заменяет папку банка "
+                                           "целиком и ссылку не заменит; сделайте на её месте папку TESTS");
 
     // A folder the operator may not write to, tried as an ordinary user.
     const fs::path locked = NewStation();
@@ -433,6 +455,42 @@ void BankImportTest::folderNotWritable()
     QVERIFY(Snapshot(locked) == before);
 }
 
+void BankImportTest::onlyIntoAStationUnlessToldOtherwise()
+{
+    // "/opt" meant as "/opt/briefing-station": refused, nothing written.
+    const fs::path source = Source("q.txt", AikenBank(5));
+    const fs::path opt = fs::path(dir_.path().toStdString()) / "opt";
+    WriteFile(opt / "other" / "file", "x");
+    const auto before = Snapshot(opt);
+    const auto refused = ImportInto(source, opt, true);
+    QCOMPARE(Errors(refused), QStringList{QString::fromStdString(opt.string())
+                                          + ": это не папка станции: в ней нет ни программы briefing-station, ни папки "
+                                            "res (страница инструктажа), ни TESTS (банк вопросов); укажите папку "
+                                            "станции, а чтобы сделать новую станцию здесь, добавьте --new-station"});
+    QVERIFY(Snapshot(opt) == before);
+    // The program alone makes a station's folder.
+    WriteFile(opt / "briefing-station", "");
+    QVERIFY(ImportInto(source, opt).written);
+
+    // A new station on purpose: the folder is made, and gone again when the import fails.
+    bank::ImportRequest request;
+    request.source = Source("bad.txt", "Q?\nA) 1\nANSWER: A\n");
+    request.folder = opt / "new";
+    request.newStation = true;
+    QVERIFY(!bank::Import(request).written);
+    QVERIFY(!fs::exists(request.folder));
+    request.source = source;
+    QVERIFY(bank::Import(request).written);
+    QCOMPARE(contentcheck::CheckStation(request.folder).testCount, 5);
+
+    // The notes say "0,01 %" where a very large bank once read "0 %".
+    const auto notes = contentcheck::BankNotes(std::vector<int>(50000, 2));
+    QCOMPARE(notes.size(), std::size_t(2));
+    QVERIFY2(notes[0].text.find("остальные в среднем в 0,01 %") != std::string::npos, notes[0].text.c_str());
+    QVERIFY2(notes[1].text.find("человек, который всегда выбирает 2, сдаст тест примерно в 100 %") != std::string::npos,
+             notes[1].text.c_str());
+}
+
 void BankImportTest::htmlQuestionsMustFindTheirFiles()
 {
     const std::string rest = "Q2 {=a ~b ~c}\n\nQ3 {=a ~b ~c}\n\nQ4 {=a ~b ~c}\n\nQ5 {=a ~b ~c}\n";
@@ -453,8 +511,8 @@ void BankImportTest::htmlQuestionsMustFindTheirFiles()
                               + ":9: в HTML вопроса картинка «http://example.org/a.png» ведёт в интернет, а у станции нет "
                                 "сети — на её месте будет пустое место",
                           QString::fromStdString(bad.string())
-                              + ":9: в HTML вопроса картинка «nowhere.png»: такого файла нет — на её месте будет пустое "
-                                "место",
+                              + ":9: в HTML вопроса картинка «nowhere.png»: такого файла нет (нужен TESTS/nowhere.png) — "
+                                "на её месте будет пустое место",
                           QString::fromStdString(bad.string())
                               + ":11: в HTML вопроса ссылка «ANS.a» ведёт на ключ ответов, а его станция не показывает — "
                                 "перейти по ней не получится"}));
@@ -480,10 +538,13 @@ void BankImportTest::command_data()
                                     << "briefing-bank: формат «xls» неизвестен: aiken, gift или csv";
     QTest::newRow("unknown option") << QStringList{"import", "-f", "@q.txt", "@st"} << 2 << QString()
                                     << "briefing-bank: неизвестный ключ «-f»";
-    QTest::newRow("import") << QStringList{"import", "@q.txt", "@st"} << 0
-                            << "Готово: вопросов 5 из «@q.txt» (Aiken, UTF-8) записаны в @st/TESTS: TEST1.htm … TEST5.htm "
-                               "и ANS.a."
-                            << QString();
+    QTest::newRow("import, with the checker's notes")
+        << QStringList{"import", "@q.txt", "@st"} << 0
+        << "@st/TESTS: к сведению: страниц ровно пять — каждый тест задаёт все пять вопросов, меняется только их порядок\n"
+           "Готово: вопросов 5 из «@q.txt» (Aiken, UTF-8) записаны в @st/TESTS: TEST1.htm … TEST5.htm и ANS.a."
+        << QString();
+    QTest::newRow("a new station") << QStringList{"import", "--new-station", "@q.txt", "@new"} << 0
+                                   << "@new/res/INSTR.htm: к сведению: страницы инструктажа нет" << QString();
     QTest::newRow("import again without --replace")
         << QStringList{"import", "@q.txt", "@st"} << 1 << QString()
         << "@st/TESTS: здесь уже есть банк вопросов (страниц: 5, есть ключ ANS.a); чтобы заменить его целиком, добавьте "

@@ -62,6 +62,10 @@ void ContentCheckTest::findings_data()
                                          << 1;
     QTest::newRow("bank is a file") << QStringList{"res/INSTR.htm", "TESTS"} << QByteArray()
                                     << QStringList{"TESTS: это не папка"} << 1;
+    QTest::newRow("bank is a link to nowhere") << QStringList{"res/INSTR.htm", "TESTS@/mnt/usb/TESTS"} << QByteArray()
+                                               << QStringList{"TESTS: это символическая ссылка на «/mnt/usb/TESTS», а там "
+                                                              "нет папки"}
+                                               << 1;
     QTest::newRow("four pages") << Station(4) << Key(4)
                                 << QStringList{"TESTS: найдено страниц TEST*.htm: 4, а нужно не меньше пяти — станция не начнёт тест"}
                                 << 1;

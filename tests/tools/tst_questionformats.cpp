@@ -18,7 +18,8 @@ QString Describe(const bank::Question& question)
     return parts.join('|') + '|' + QString::number(question.right);
 }
 
-// Questions as Describe() writes them, then problems as "line: text".
+// Questions as Describe() writes them, then problems as "line: text", then
+// notes as "note line: text".
 QStringList Parsed(bank::Format format, const QString& text)
 {
     const auto parsed = bank::Parse(format, text.toStdString());
@@ -27,6 +28,8 @@ QStringList Parsed(bank::Format format, const QString& text)
         out << Describe(question);
     for (const auto& problem : parsed.problems)
         out << QString("%1: %2").arg(problem.line).arg(QString::fromStdString(problem.text));
+    for (const auto& note : parsed.notes)
+        out << QString("note %1: %2").arg(note.line).arg(QString::fromStdString(note.text));
     return out;
 }
 
@@ -98,6 +101,9 @@ void QuestionFormatsTest::aiken_data()
         << "Q?\n1) да\n2) нет\n3) может быть\nОТВЕТ: 1"
         << QStringList{"5: у вопроса нет вариантов ответа: варианты пишутся по одному в строке, с буквой и скобкой или "
                        "точкой (A) … или А) …)"};
+    QTest::newRow("no blank after the bracket, as Moodle reads it; after a dot one is needed")
+        << "Q?\nA)1\nB)два\nC)(3)\nANSWER: B\n\nТ.е. что?\nА) да\nБ) нет\nВ) нет\nОТВЕТ: А"
+        << QStringList{"Q?|1|два|(3)|2", "Т.е. что?|да|нет|нет|1"};
     QTest::newRow("a question with nothing after it") << "Просто текст\n" << QStringList{
         "1: у вопроса нет вариантов ответа и строки ANSWER: (ОТВЕТ:)"};
 }
@@ -151,6 +157,18 @@ void QuestionFormatsTest::gift_data()
         << QStringList{"1: верных ответов 2, а нужен ровно один", "3: не указан верный ответ",
                        "5: вариантов ответа 4, а на станции их ровно три",
                        "7: название вопроса ::… не закрыто вторым ::"};
+    QTest::newRow("a second title after the title")
+        << "::.::::8::[html]<p>Вопрос</p>{=<p>a</p> ~b ~c}\n\n::ok::Q {=a ~b ~c}"
+        << QStringList{"Q|a|b|c|1", "1: после названия ::…:: ещё одно «::»: название пишется один раз"};
+    QTest::newRow("markup in plain text is noted, with its line; marked texts are not")
+        << "Что такое <b>жирный</b>?\n{=<i>курсив</i>\n~a ~b}\n\n[plain]Знак <b>{=[plain]<i> ~a ~b}\n\n"
+           "Меньше: 1 < 2 > 0 {=a ~b ~c}"
+        << QStringList{"Что такое <b>жирный</b>?|<i>курсив</i>|a|b|1", "Знак <b>|<i>|a|b|1", "Меньше: 1 < 2 > 0|a|b|c|1",
+                       "note 1: в тексте разметка HTML «<b>», а текст без [html]: станция покажет её знаками",
+                       "note 2: в тексте разметка HTML «<i>»"};
+    QTest::newRow("$CATEGORY straight after a closing brace starts a new question")
+        << "Q1 {=a ~b ~c}\n$CATEGORY: $course$/Другое\nQ2 {=a ~b ~c}\n$CATEGORY: x\n"
+        << QStringList{"Q1|a|b|c|1", "Q2|a|b|c|1"};
     QTest::newRow("text before the first answer")
         << "Q {a =b ~c ~d}" << QStringList{"1: в блоке ответов текст перед первым = или ~"};
 }
@@ -171,7 +189,16 @@ void QuestionFormatsTest::csv_data()
         << "Вопрос;Ответ 1;Ответ 2;Ответ 3;Верный\r\nКуда звонить?;101;103;112;1\r\n"
            "\"Что значит \"\"ОТ\"\"; и <b>?\";\"охрана\r\nтруда\";б;в;2\r\nПоследний?;а;б;в;3\r\n"
         << QStringList{"Куда звонить?|101|103|112|1", "Что значит \"ОТ\"; и <b>?|охрана\nтруда|б|в|2",
-                       "Последний?|а|б|в|3"};
+                       "Последний?|а|б|в|3",
+                       "note 1: первая строка «Вопрос;Ответ 1;Ответ 2;Ответ 3;Верный» — заголовок столбцов, она пропущена"};
+    QTest::newRow("a first row with an answer in a form not taken is a question, and an error")
+        << "Q1;a;b;c;1.\nQ2;a;b;c;2\n" << QStringList{"Q2|a|b|c|2", "1: номер верного варианта «1.», а нужен 1, 2 или 3"};
+    QTest::newRow("a first row reading like a question is no header")
+        << "Куда звонить;a;b;c;Б\nЧто это?;a;b;c;верный\nQ3;a;b;c;3\n"
+        << QStringList{"Q3|a|b|c|3", "1: номер верного варианта «Б»", "2: номер верного варианта «верный»"};
+    QTest::newRow("commas as LibreOffice saves, a semicolon in the first row's text")
+        << "Что делать; куда звонить?,a,b,\"c, d\",1\nQ2,a,b,c,2\n"
+        << QStringList{"Что делать; куда звонить?|a|b|c, d|1", "Q2|a|b|c|2"};
     QTest::newRow("no header, empty cells past the range, blank rows")
         << "Q1;a;b;c;2;;\n;;;;\n\nQ2; a ; b ; c ; 3 \n"
         << QStringList{"Q1|a|b|c|2", "Q2|a|b|c|3"};

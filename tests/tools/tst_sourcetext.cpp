@@ -128,11 +128,11 @@ void SourceTextTest::filesThatCannotBeRead()
     QCOMPARE(problem(root / "missing.txt"), QString("файла нет"));
     QCOMPARE(problem(root), QString("это папка, а не файл с вопросами"));
 
-    // 50 MB: refused by its size, without reading it.
+    // 100 MB: refused by its size, without reading it.
     const fs::path big = root / "big.txt";
     stationfolder::WriteFile(big, "Q");
-    fs::resize_file(big, 50u << 20);
-    QCOMPARE(problem(big), QString("файл слишком большой (50,0 МБ): файл вопросов не бывает больше 8,0 МБ — проверьте, "
+    fs::resize_file(big, 100u << 20);
+    QCOMPARE(problem(big), QString("файл слишком большой (100,0 МБ): файл вопросов не бывает больше 64,0 МБ — проверьте, "
                                    "тот ли это файл"));
 
     // A pipe has no size: read up to the limit and no further (the writer
@@ -143,10 +143,10 @@ void SourceTextTest::filesThatCannotBeRead()
     std::thread writer([&] {
         std::ofstream out(pipe, std::ios::binary);
         const std::string block(1 << 20, 'x');
-        for (int k = 0; k < 9 && out; ++k)
+        for (int k = 0; k < 65 && out; ++k)
             out << block;
     });
-    QCOMPARE(problem(pipe), QString("файл больше 8,0 МБ: файл вопросов не бывает таким большим — проверьте, тот ли "
+    QCOMPARE(problem(pipe), QString("файл больше 64,0 МБ: файл вопросов не бывает таким большим — проверьте, тот ли "
                                     "это файл"));
     writer.join();
 
