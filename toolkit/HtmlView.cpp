@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -84,8 +85,18 @@ public:
     void Navigate(const QString& url) override
     {
         page_ = QUrl::fromLocalFile(url);
+        held_.reset();
         if (engine_)
             engine_->Navigate(page_);
+    }
+
+    void ShowHeld(const QString& url, const QByteArray& bytes) override
+    {
+        page_ = QUrl::fromLocalFile(url);
+        // An empty page would be taken for none and read from the file.
+        held_ = !HeldPageFits(bytes) ? TooLargeNotice() : bytes.isEmpty() ? QByteArray(" ") : bytes;
+        if (engine_)
+            engine_->Show(page_, *held_);
     }
 
     void Start()
@@ -106,13 +117,23 @@ public:
         setFocusProxy(engine_);
         if (hasFocus())
             engine_->setFocus();
-        if (!page_.isEmpty())
+        if (held_)
+            engine_->Show(page_, *held_);
+        else if (!page_.isEmpty())
             engine_->Navigate(page_);
     }
 
 private:
+    static QByteArray TooLargeNotice()
+    {
+        return QByteArrayLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head>"
+                                 "<body style=\"font: 20px sans-serif; margin: 40px\">")
+               + HeldPageTooLargeText().toHtmlEscaped().toUtf8() + QByteArrayLiteral("</body></html>");
+    }
+
     engine::View* engine_ = nullptr;
     QUrl page_; // where the station last sent the view
+    std::optional<QByteArray> held_; // the page it was given, when from memory
 };
 
 class UnavailableView final : public TCppWebBrowser {
@@ -126,6 +147,7 @@ public:
         layout->addWidget(notice);
     }
     void Navigate(const QString&) override {}
+    void ShowHeld(const QString&, const QByteArray&) override {}
 };
 
 // Releases the views once the window has been exposed and drawn, or at the latest after a while.
@@ -162,6 +184,25 @@ private:
 QString UnavailableViewText()
 {
     return QStringLiteral("Просмотр страниц на этом компьютере недоступен. Обратитесь к оператору.");
+}
+
+bool HeldPageFits(const QByteArray& bytes)
+{
+    // The engine takes it as "data:text/html;base64," and the text in base64,
+    // with '+', '/' and '=' written as %XX; an address may be 2 MiB long.
+    constexpr qsizetype MaxAddress = 2 * 1024 * 1024;
+    constexpr qsizetype Prefix = 22;
+    const qsizetype encoded = (bytes.size() + 2) / 3 * 4;
+    if (Prefix + encoded > MaxAddress)
+        return false;
+    const QByteArray base64 = bytes.toBase64();
+    const qsizetype escaped = base64.count('+') + base64.count('/') + base64.count('=');
+    return Prefix + base64.size() + 2 * escaped <= MaxAddress;
+}
+
+QString HeldPageTooLargeText()
+{
+    return QStringLiteral("Страница вопроса слишком велика для показа. Обратитесь к оператору.");
 }
 
 bool WebEngineAvailable()
