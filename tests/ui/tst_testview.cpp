@@ -5,6 +5,10 @@
 
 #include "testing/Grading.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QCloseEvent>
 #include <QHelpEvent>
 #include <QRandomGenerator>
@@ -57,6 +61,14 @@ class TestviewTest : public QObject {
             if (trace[i].startsWith(QLatin1Char('#')) && !trace[i + 1].startsWith(QLatin1Char('#')))
                 verdicts << trace[i + 1];
         return verdicts;
+    }
+    // Whether a run holds the bank folder: the bank tool could not swap it now.
+    bool bankHeld() const
+    {
+        const int fd = ::open((station->base + QStringLiteral("TESTS")).toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY);
+        const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+        ::close(fd);
+        return held;
     }
     void checkNewRunAtTheFirstQuestion()
     {
@@ -393,6 +405,46 @@ private slots:
             station->boxes.Expect(SecondChanceText);
         TestForm->Button2->click();
         QCOMPARE(verdictLines().last(), next == r ? QStringLiteral("1") : QStringLiteral("2"));
+    }
+
+    // The run holds its bank from the draw to its verdict, to the way back to
+    // study, and no longer; its pages are given to the view as read then.
+    void theRunHoldsItsBankUntilItEnds_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<bool>("heldAfter");
+        QTest::newRow("passed") << "passed" << false;
+        QTest::newRow("second chance") << "second chance" << false;
+        QTest::newRow("failed") << "failed" << false;
+        QTest::newRow("close question answered No") << "no" << true;
+    }
+    void theRunHoldsItsBankUntilItEnds()
+    {
+        QFETCH(QString, ending);
+        QFETCH(bool, heldAfter);
+        startTest();
+        QVERIFY(bankHeld());
+        QCOMPARE(station->TestView()->held.back(), QByteArray("<html><body>question</body></html>"));
+        QFile::remove(station->base + QString::fromStdString(station::PageFile(TestRun.TestNo[1])));
+        if (ending == QLatin1String("passed")) {
+            for (int q = 0; q < 5; ++q)
+                station->Answer(right());
+            QVERIFY(Form1->Panel1->isVisible());
+            QCOMPARE(station->TestView()->held.size(), 5);
+            QVERIFY(!station->TestView()->held.contains(QByteArray())); // the page removed meanwhile too
+        } else if (ending == QLatin1String("second chance")) {
+            station->boxes.Expect(SecondChanceText);
+            station->Answer(wrong());
+        } else if (ending == QLatin1String("failed")) {
+            TestRun.RetryUsed = 1;
+            station->Answer(wrong());
+            QVERIFY(Form1->Panel1->isVisible());
+        } else {
+            station->boxes.Expect(AbortText, tk::IDNO);
+            QCloseEvent close;
+            QCoreApplication::sendEvent(TestForm, &close);
+        }
+        QCOMPARE(bankHeld(), heldAfter);
     }
 
     void closingWithNoGoesOnAtTheSameQuestion()
