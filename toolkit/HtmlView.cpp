@@ -2,6 +2,7 @@
 
 #include "toolkit/EngineModule.h"
 #include "toolkit/PageRule.h"
+#include "toolkit/core/HeldPage.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -188,16 +189,7 @@ QString UnavailableViewText()
 
 bool HeldPageFits(const QByteArray& bytes)
 {
-    // The engine takes it as "data:text/html;base64," and the text in base64,
-    // with '+', '/' and '=' written as %XX; an address may be 2 MiB long.
-    constexpr qsizetype MaxAddress = 2 * 1024 * 1024;
-    constexpr qsizetype Prefix = 22;
-    const qsizetype encoded = (bytes.size() + 2) / 3 * 4;
-    if (Prefix + encoded > MaxAddress)
-        return false;
-    const QByteArray base64 = bytes.toBase64();
-    const qsizetype escaped = base64.count('+') + base64.count('/') + base64.count('=');
-    return Prefix + base64.size() + 2 * escaped <= MaxAddress;
+    return tk::HeldPageFits(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 QString HeldPageTooLargeText()

@@ -37,8 +37,7 @@ signals:
     void Refused(const QUrl& url);
 };
 
-// Whether the engine takes the page from memory: it is handed over as one
-// address of at most 2 MiB, so pages up to about 1.4 MB fit.
+// Whether the engine takes the page from memory (see core/HeldPage.h).
 bool HeldPageFits(const QByteArray& bytes);
 // What the view shows in place of a page that does not fit.
 QString HeldPageTooLargeText();
