@@ -9,18 +9,10 @@ class RecordingView final : public tk::TCppWebBrowser {
     Q_OBJECT
 public:
     explicit RecordingView(QWidget* parent) : TCppWebBrowser(parent) {}
-    void Navigate(const QString& url) override
-    {
-        urls << url;
-        held << QByteArray();
-    }
-    void ShowHeld(const QString& url, const QByteArray& bytes) override
-    {
-        urls << url;
-        held << bytes;
-    }
+    void Navigate(const QString& url) override { ShowHeld(url, {}); }
+    void ShowHeld(const QString& url, const QByteArray& bytes) override { urls << url, held << bytes; }
     QStringList urls;
-    QList<QByteArray> held; // beside each of urls: the page given from memory, empty when none
+    QList<QByteArray> held; // beside urls: the page given from memory, or none
 };
 
 // Makes every window get a recording view.
