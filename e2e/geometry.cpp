@@ -40,6 +40,7 @@ class NoView final : public tk::TCppWebBrowser {
 public:
     using TCppWebBrowser::TCppWebBrowser;
     void Navigate(const QString&) override {}
+    void ShowHeld(const QString&, const QByteArray&) override {}
 };
 
 // A box would mean the windows were not built as the station builds them.

@@ -18,7 +18,12 @@ void LoadAnswerKey(TestRunState& state, const LineSink& trace)
         key.Sorted = false;
         key.CaseSensitive = false;
         key.Clear();
-        key.LoadFromFile(state.TestsDir + station::KeyName);
+        if (!state.BankHeld)
+            key.LoadFromFile(state.TestsDir + station::KeyName);
+        else if (state.KeyBytes)
+            key.SetText(*state.KeyBytes);
+        else
+            throw tk::Exception(tk::CannotOpenFileText(state.TestsDir + station::KeyName));
         trace(tk::IntToStr(key.Count()) + "- ответов");
 
         int s = 0;

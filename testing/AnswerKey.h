@@ -5,7 +5,7 @@
 
 namespace testrun {
 
-// Loads TestsDir + "ANS.a" into AnswerList and converts the right answers of
+// Loads TestsDir + "ANS.a" (as held for the run, when it is) into AnswerList and converts the right answers of
 // the drawn pages, slot by slot, while the key has lines. Slots it reaches get
 // their value and AnswerFromKey set; a failure (tk::Exception: the file, a
 // line the key lacks, a line that is no number) stops it at that slot, is

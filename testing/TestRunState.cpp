@@ -12,6 +12,9 @@ void Reset(TestRunState& state)
     state.Answer = 0;
     state.AnswerFromKey = {};
     state.KeyError.clear();
+    state.BankHeld = false;
+    state.PageBytes = {};
+    state.KeyBytes.reset();
 }
 
 } // namespace testrun

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace testrun {
@@ -30,9 +31,17 @@ struct TestRunState {
     // must not be graded; KeyError then says why.
     std::array<bool, QuestionsPerRun> AnswerFromKey{};
     std::string KeyError;
+
+    // The run's own copy of its bank, read at the draw (see RunBank.h): the
+    // drawn pages slot by slot (none where a page could not be read) and the
+    // key. Without it the key is read from TestsDir.
+    bool BankHeld = false;
+    std::array<std::optional<std::string>, QuestionsPerRun> PageBytes;
+    std::optional<std::string> KeyBytes;
 };
 
-// Start of a run: counters, placeholders 2, 1, 2, 2, 2 and the key flags.
+// Start of a run: counters, placeholders 2, 1, 2, 2, 2, the key flags and
+// the held bank.
 // TestNo, TestPath, TestsDir, CleanCompares, Verdict and RetryUsed stay.
 void Reset(TestRunState& state);
 

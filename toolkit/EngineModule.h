@@ -5,6 +5,7 @@
 // constructor, all before the first window could be put on screen.
 // This is what the toolkit's HTML view and the module tell each other; the
 // module uses nothing of the toolkit, so that no state exists twice.
+#include <QByteArray>
 #include <QUrl>
 #include <QWidget>
 
@@ -26,6 +27,8 @@ public:
     using QWidget::QWidget;
     // The station's own navigation.
     virtual void Navigate(const QUrl& page) = 0;
+    // The station's own page from memory, shown as the page at that address.
+    virtual void Show(const QUrl& page, const QByteArray& bytes) = 0;
 };
 
 // The module's one entry point, and where it is found: beside the program.

@@ -94,7 +94,15 @@ public:
 
     void Navigate(const QUrl& page) override
     {
+        held_.clear();
+        Show(page, held_);
+    }
+
+    // An empty page is loaded from its file, any other from memory.
+    void Show(const QUrl& page, const QByteArray& bytes) override
+    {
         stationUrl_ = page;
+        held_ = bytes;
         mayReload_ = true;
         mayEndRenderer_ = true;
         if (!view_)
@@ -130,6 +138,12 @@ public:
     {
         // The station's own navigation is always carried out.
         if (isMainFrame && type == QWebEnginePage::NavigationTypeTyped && SamePage(url, stationUrl_))
+            return true;
+        // The page from memory arrives as a data: address; the person's way
+        // back to it, too (a page cannot open one itself).
+        if (isMainFrame && !held_.isEmpty() && url.scheme() == QLatin1String("data") &&
+            (floorPending_ ? type == QWebEnginePage::NavigationTypeTyped
+                           : type == QWebEnginePage::NavigationTypeBackForward))
             return true;
         bool allowed = false;
         if (floorPending_ && (isMainFrame || type == QWebEnginePage::NavigationTypeBackForward))
@@ -208,7 +222,10 @@ private:
     {
         floorPending_ = true;
         stale_ = false;
-        page_->load(stationUrl_);
+        if (held_.isEmpty())
+            page_->load(stationUrl_);
+        else // base64: a third of the size that %XX escapes would make of it
+            page_->setContent(held_.toBase64(), QStringLiteral("text/html;base64"), stationUrl_);
         stuck_.start();
     }
 
@@ -217,7 +234,10 @@ private:
         // The station's page is on screen: nothing the station showed before
         // may come back, so the history starts here. (A refused navigation
         // also ends in a failed load, with the old page still current.)
-        if (floorPending_ && SamePage(page_->history()->currentItem().url(), stationUrl_)) {
+        // (A page from memory is recorded under its data: address.)
+        const bool arrived = held_.isEmpty() ? SamePage(page_->history()->currentItem().url(), stationUrl_)
+                                             : ok && SamePage(page_->url(), stationUrl_);
+        if (floorPending_ && arrived) {
             page_->history()->clear();
             floorPending_ = false;
             stuck_.stop();
@@ -300,6 +320,7 @@ private:
     QWebEngineView* view_ = nullptr;
     StationPage* page_ = nullptr;
     QUrl stationUrl_;            // where the station last sent the view
+    QByteArray held_;            // the page it gave from memory, if it did
     bool floorPending_ = false;  // the station's page has not loaded yet
     bool stale_ = false;         // the renderer ended under the page
     bool mayReload_ = false;

@@ -2,6 +2,7 @@
 
 #include "toolkit/EngineModule.h"
 #include "toolkit/PageRule.h"
+#include "toolkit/core/HeldPage.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -84,8 +86,18 @@ public:
     void Navigate(const QString& url) override
     {
         page_ = QUrl::fromLocalFile(url);
+        held_.reset();
         if (engine_)
             engine_->Navigate(page_);
+    }
+
+    void ShowHeld(const QString& url, const QByteArray& bytes) override
+    {
+        page_ = QUrl::fromLocalFile(url);
+        // An empty page would be taken for none and read from the file.
+        held_ = !HeldPageFits(bytes) ? TooLargeNotice() : bytes.isEmpty() ? QByteArray(" ") : bytes;
+        if (engine_)
+            engine_->Show(page_, *held_);
     }
 
     void Start()
@@ -106,13 +118,23 @@ public:
         setFocusProxy(engine_);
         if (hasFocus())
             engine_->setFocus();
-        if (!page_.isEmpty())
+        if (held_)
+            engine_->Show(page_, *held_);
+        else if (!page_.isEmpty())
             engine_->Navigate(page_);
     }
 
 private:
+    static QByteArray TooLargeNotice()
+    {
+        return QByteArrayLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head>"
+                                 "<body style=\"font: 20px sans-serif; margin: 40px\">")
+               + HeldPageTooLargeText().toHtmlEscaped().toUtf8() + QByteArrayLiteral("</body></html>");
+    }
+
     engine::View* engine_ = nullptr;
     QUrl page_; // where the station last sent the view
+    std::optional<QByteArray> held_; // the page it was given, when from memory
 };
 
 class UnavailableView final : public TCppWebBrowser {
@@ -126,6 +148,7 @@ public:
         layout->addWidget(notice);
     }
     void Navigate(const QString&) override {}
+    void ShowHeld(const QString&, const QByteArray&) override {}
 };
 
 // Releases the views once the window has been exposed and drawn, or at the latest after a while.
@@ -162,6 +185,16 @@ private:
 QString UnavailableViewText()
 {
     return QStringLiteral("Просмотр страниц на этом компьютере недоступен. Обратитесь к оператору.");
+}
+
+bool HeldPageFits(const QByteArray& bytes)
+{
+    return tk::HeldPageFits(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+QString HeldPageTooLargeText()
+{
+    return QStringLiteral("Страница вопроса слишком велика для показа. Обратитесь к оператору.");
 }
 
 bool WebEngineAvailable()

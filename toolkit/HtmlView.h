@@ -7,6 +7,7 @@
 // the mouse's back and forward buttons) move only through pages reached by
 // links since the station's own last Navigate: what the station showed
 // before can never come back.
+#include <QByteArray>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -21,6 +22,12 @@ public:
     explicit TCppWebBrowser(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
     // The url is the page's full local path, as a wide string; returns at once.
     virtual void Navigate(const QString& url) = 0;
+    // Shows a page the station holds in memory as the page at url (its full
+    // local path): what it links to, its pictures and styles come from its
+    // folder as if it had been loaded from there, and the character set it
+    // declares holds. Returns at once. A page that does not fit (HeldPageFits)
+    // is not shown: the view says so instead.
+    virtual void ShowHeld(const QString& url, const QByteArray& bytes) = 0;
 
 signals:
     // A load in the view ended: true when its page is shown, false when it
@@ -29,6 +36,11 @@ signals:
     // A page asked to go somewhere it may not; the view stayed where it was.
     void Refused(const QUrl& url);
 };
+
+// Whether the engine takes the page from memory (see core/HeldPage.h).
+bool HeldPageFits(const QByteArray& bytes);
+// What the view shows in place of a page that does not fit.
+QString HeldPageTooLargeText();
 
 using HtmlViewFactory = std::function<TCppWebBrowser*(QWidget* parent)>;
 

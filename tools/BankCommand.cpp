@@ -63,6 +63,7 @@ int RunImport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return UsageError(err, "import ждёт два имени: файл вопросов и папку станции");
     request.source = positional[0];
     request.folder = positional[1];
+    request.waiting = [&err](const std::string& line) { err << line << std::endl; };
 
     const ImportOutcome outcome = Import(request);
     for (const auto& line : outcome.errors)

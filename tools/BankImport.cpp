@@ -6,7 +6,10 @@
 #include "tools/PageCheck.h"
 #include "tools/QuestionPage.h"
 
+#include "toolkit/core/HeldFolder.h"
+
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <signal.h>
 #include <stdio.h>
@@ -223,6 +226,45 @@ fs::path SwapIn(const fs::path& fresh, const fs::path& tests, bool oldExists)
     return aside;
 }
 
+// A folder opened read-only for its lock; closing it lets the lock go.
+class OpenedFolder {
+public:
+    explicit OpenedFolder(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~OpenedFolder()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    OpenedFolder(const OpenedFolder&) = delete;
+    OpenedFolder& operator=(const OpenedFolder&) = delete;
+    int Fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// The station holds its bank folder for a test run (see HeldFolder.h); the
+// swap takes that folder alone, so it waits for the run to end. Ctrl+C ends
+// the wait with nothing changed.
+void WaitForRuns(const OpenedFolder& bank, const fs::path& tests, const std::function<void(const std::string&)>& waiting)
+{
+    if (bank.Fd() < 0)
+        Fail(tests, errno);
+    int result = tk::LockFolderAlone(bank.Fd(), false);
+    if (result == EWOULDBLOCK) {
+        if (waiting)
+            waiting(tests.string() + ": на станции идёт тест — банк будет заменён, когда тест закончится; "
+                                     "Ctrl+C — отказаться, ничего не изменится");
+        do {
+            ThrowIfInterrupted();
+            result = tk::LockFolderAlone(bank.Fd(), true);
+        } while (result == EINTR);
+    }
+    ThrowIfInterrupted();
+    if (result != 0)
+        Fail(tests, result);
+}
+
 bool HasHtml(const Question& question)
 {
     bool html = question.text.html;
@@ -325,6 +367,16 @@ ImportOutcome Import(const ImportRequest& request)
     for (const auto& note : parsed.notes)
         outcome.notes.push_back(FormatProblem(sourceName, {note.line, "к сведению: " + note.text}));
 
+    // Two imports at once into one folder would each build from the same old
+    // bank and swap in turn: the second is refused. (The lock is on the
+    // station's folder, which no run holds.)
+    const OpenedFolder station(request.folder);
+    if (station.Fd() >= 0 && ::flock(station.Fd(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        error(request.folder.string(), {0, "в эту папку станции уже идёт другой импорт; дождитесь его конца и "
+                                           "повторите"});
+        return outcome;
+    }
+
     // The station's folder and the bank in it.
     std::error_code ec;
     OldBank old;
@@ -413,7 +465,13 @@ ImportOutcome Import(const ImportRequest& request)
         ThrowIfInterrupted();
         Sync(fresh.Path());
 
-        const fs::path previous = SwapIn(fresh.Path(), tests, old.folder);
+        fs::path previous;
+        {
+            const OpenedFolder bank(old.folder ? tests : fs::path());
+            if (old.folder)
+                WaitForRuns(bank, tests, request.waiting);
+            previous = SwapIn(fresh.Path(), tests, old.folder);
+        }
         fresh.Forget();
         made.Keep();
         if (!previous.empty()) {

@@ -1,10 +1,13 @@
 #pragma once
 // Turns an operator's question file into a station's bank: all or nothing.
 // The new bank is built in a hidden folder beside the old one and swapped in
-// by renaming; any fault leaves the station's folder exactly as it was.
+// by renaming; any fault leaves the station's folder exactly as it was. A bank
+// is never swapped under a test run in progress: the swap waits for its end.
+// One import at a time per station's folder; a second one is refused.
 #include "tools/QuestionFormats.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -18,6 +21,8 @@ struct ImportRequest {
     bool replace = false;          // an existing bank may be replaced (whole)
     bool newStation = false;       // the folder need not be a station yet (made when missing)
     std::optional<Format> format;  // told by the file when not given
+    // Told once when the swap has to wait for a test run in progress.
+    std::function<void(const std::string&)> waiting;
 };
 
 struct ImportOutcome {

@@ -8,6 +8,7 @@
 #include "tools/KeyLine.h"
 #include "tools/PageCheck.h"
 #include "toolkit/core/Exception.h"
+#include "toolkit/core/HeldPage.h"
 #include "toolkit/core/StrToInt.h"
 #include "toolkit/core/StringList.h"
 
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <ostream>
@@ -85,6 +87,19 @@ std::string NotAFile(const fs::path& path)
 }
 
 bool Opens(const fs::path& path) { return static_cast<bool>(std::ifstream(path, std::ios::binary)); }
+
+// The station shows a question page from memory (see HeldPage.h); smaller
+// pages always fit, whatever their bytes.
+bool FitsTheView(const fs::path& path)
+{
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    if (ec || size < 512 * 1024)
+        return true;
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return tk::HeldPageFits(bytes);
+}
 
 bool Exists(const fs::path& path)
 {
@@ -232,6 +247,9 @@ Bank CheckPages(const fs::path& folder, Findings& out)
                 + Str(count));
         } else if (!Opens(path)) {
             add("файл не открывается для чтения — вместо вопроса станция покажет ошибку");
+        } else if (!FitsTheView(path)) {
+            add("страница больше, чем станция может показать (около 1,5 МБ): вместо вопроса будет сказано, что "
+                "она слишком велика; вынесите картинки из страницы в отдельные файлы");
         } else {
             AddPageFindings(folder, path, PageKind::Question, AreaPages, order, file, out);
         }

@@ -5,6 +5,8 @@
 #include "ui/Notice.h"
 #include "ui/Pictures.h"
 
+#include "app/ContentFolders.h"
+
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Outcome.h"
@@ -13,6 +15,7 @@
 #include "testing/Draw.h"
 #include "testing/Grading.h"
 #include "testing/QuestionBank.h"
+#include "testing/RunBank.h"
 #include "testing/TestPaths.h"
 
 #include "toolkit/core/FilePath.h"
@@ -126,6 +129,9 @@ void TTestForm::FormActivate()
     StaticText2->SetCaption(QString::fromStdString(tk::IntToStr(testrun::QuestionsPerRun)));
     Memo1->Clear();
 
+    // The bank is taken before it is counted: a bank swapped in meanwhile
+    // cannot lend the run its count, pages or key.
+    runBank_.Open(tk::ExtractFilePath(tk::ExeName()) + station::BankFolder);
     bool counted = false;
     try {
         TestRun.TestCount = testrun::CountTests(TestRun);
@@ -135,6 +141,7 @@ void TTestForm::FormActivate()
     }
     // With fewer than five pages no draw can end: no run is started.
     if (!counted || !testrun::HasEnoughPages(TestRun)) {
+        EndRun();
         tk::ShowMessage(QString::fromUtf8(MissingTestsText));
         Close();
         return;
@@ -144,8 +151,25 @@ void TTestForm::FormActivate()
     testrun::DrawQuestions(TestRun, RandomGenerator, trace);
     Trace(tk::IntToStr(TestRun.TestNo[testrun::QuestionsPerRun - 1]));
     testrun::BuildTestPaths(TestRun, tk::ExtractFilePath(tk::ExeName()), trace);
-    CppWebBrowser1->Navigate(QString::fromStdString(TestRun.TestPath[TestRun.QQ]));
+    testrun::HoldRunBank(TestRun, runBank_);
+    ShowQuestion();
     testrun::LoadAnswerKey(TestRun, trace);
+}
+
+void TTestForm::ShowQuestion()
+{
+    const auto slot = static_cast<std::size_t>(TestRun.QQ);
+    const QString path = QString::fromStdString(TestRun.TestPath[slot]);
+    // A page missing at the draw shows as a missing file, as it always has.
+    if (const auto& page = TestRun.PageBytes[slot])
+        CppWebBrowser1->ShowHeld(path, QByteArray::fromStdString(*page));
+    else
+        CppWebBrowser1->Navigate(path);
+}
+
+void TTestForm::EndRun()
+{
+    runBank_.Close();
 }
 
 void TTestForm::Button2Click()
@@ -185,6 +209,12 @@ void TTestForm::Button2Click()
         tk::ShowErrorText(QString::fromStdString(TestRun.KeyError));
         return;
     }
+    // Nor one to a question the view could not show.
+    if (const auto& page = TestRun.PageBytes[static_cast<std::size_t>(TestRun.QQ)];
+        page && !tk::HeldPageFits(QByteArray::fromStdString(*page))) {
+        tk::ShowErrorText(tk::HeldPageTooLargeText());
+        return;
+    }
     TestRun.Verdict =
         testrun::CheckAnswer(TestRun.QQ, TestRun.Answer, TestRun.RightAnswer[TestRun.QQ], TestRun.RetryUsed);
     Trace(tk::IntToStr(TestRun.Verdict));
@@ -201,10 +231,11 @@ void TTestForm::ApplyVerdict()
             ProgressBar1->SetPosition(ProgressBar1->Position() + 10);
             StaticText2->SetCaption(QString::fromStdString(
                 tk::IntToStr(tk::StrToInt(StaticText2->Caption().toStdString()) - 1)));
-            CppWebBrowser1->Navigate(QString::fromStdString(TestRun.TestPath[TestRun.QQ]));
+            ShowQuestion();
         }
         break;
     case testrun::VerdictSecondChance:
+        EndRun();
         TestRun.RetryUsed = 1;
         tk::ShowMessage(QStringLiteral("Неправильный ответ! Перейти к повторному тестированию."));
         Form1->Show();
@@ -212,6 +243,7 @@ void TTestForm::ApplyVerdict()
     case testrun::VerdictPassed:
     case testrun::VerdictFailed: {
         const bool passed = TestRun.Verdict == testrun::VerdictPassed;
+        EndRun();
         TestRun.ResultColor = passed ? testrun::ColorGreen : testrun::ColorMaroon;
         Form1->Show();
         Form1->Panel1->SetColor(TestRun.ResultColor);
@@ -232,6 +264,7 @@ void TTestForm::FormClose(tk::TCloseAction& action)
     if (tk::MessageBox(QStringLiteral("Прервать прохождение теста?"), QStringLiteral("ВНИМАНИЕ!"), tk::MB_YESNO) ==
         tk::IDYES) {
         tk::TellOutcome(tk::Outcome::BrokenOff);
+        EndRun();
         action = tk::caFree;
         ModalResult = 1;
         Form2->Close();

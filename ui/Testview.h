@@ -10,6 +10,8 @@
 #include "testing/Random.h"
 #include "testing/TestRunState.h"
 
+#include "toolkit/core/HeldFolder.h"
+
 #include <string>
 #include <vector>
 
@@ -46,6 +48,13 @@ public:
 
 private:
     void Trace(const std::string& line);
+    // The question of slot QQ, as read at the draw.
+    void ShowQuestion();
+    // The run ends: at its verdict, on the way back to study, or with the window.
+    void EndRun();
+
+    // The bank folder of the run in progress, held from the draw to its end.
+    tk::HeldFolder runBank_;
 };
 
 extern TTestForm* TestForm;

@@ -1,5 +1,5 @@
 #pragma once
-// An HTML view that only records where it was sent, for window tests where
+// An HTML view that only records where it was sent (and what it was given), for window tests where
 // the page itself does not matter.
 #include "toolkit/HtmlView.h"
 
@@ -9,8 +9,10 @@ class RecordingView final : public tk::TCppWebBrowser {
     Q_OBJECT
 public:
     explicit RecordingView(QWidget* parent) : TCppWebBrowser(parent) {}
-    void Navigate(const QString& url) override { urls << url; }
+    void Navigate(const QString& url) override { ShowHeld(url, {}); }
+    void ShowHeld(const QString& url, const QByteArray& bytes) override { urls << url, held << bytes; }
     QStringList urls;
+    QList<QByteArray> held; // beside urls: the page given from memory, or none
 };
 
 // Makes every window get a recording view.

@@ -1,10 +1,13 @@
 // The real browser-engine view: the study page loads, a missing page and a
-// page with hostile scripts neither crash nor pop anything up.
+// page with hostile scripts neither crash nor pop anything up; a page shown
+// from memory behaves as the page in its folder.
 #include "EngineView.h"
 #include "TestMain.h"
 
 #include "toolkit/HtmlView.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -83,6 +86,38 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(QApplication::topLevelWidgets().size(), 1);
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // The run's page as read at the draw, whatever lies on disk by now: its
+    // declared code page, its picture and link in the folder, the way back to
+    // it from the link and no further; a page too large is refused.
+    void aPageFromMemoryIsThePageInItsFolder()
+    {
+        engine::StationFolder folder;
+        QByteArray png;
+        QBuffer buffer(&png);
+        QImage(7, 3, QImage::Format_RGB32).save(&buffer, "PNG");
+        folder.File(folder.Path(QStringLiteral("TESTS/pic.png")), png);
+        folder.Page(QStringLiteral("TESTS/hint.htm"), QStringLiteral("Hint"));
+        folder.Page(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("On disk by now"));
+        const QString path = folder.Path(QStringLiteral("TESTS/TEST1.htm"));
+        QVERIFY(engine::Navigate(view, folder.Path(QStringLiteral("TESTS/hint.htm"))));
+        view->ShowHeld(path, "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
+                             "<title>\xc2\xee\xef\xf0\xee\xf1</title><img src=pic.png><a id=a href=hint.htm>a</a>");
+        QVERIFY(engine::Shows(view, QStringLiteral("Вопрос")));
+        QVERIFY(engine::WaitFor([&] { return engine::Evaluate(view, QStringLiteral("document.images[0].naturalWidth")) == 7; },
+                                10000));
+        engine::Perform(view, engine::Gesture::AltLeft);
+        QVERIFY(engine::StaysOn(view, QStringLiteral("Вопрос")));
+        engine::Evaluate(view, QStringLiteral("a.click(); 1"));
+        QVERIFY(engine::Shows(view, QStringLiteral("Hint")));
+        engine::Perform(view, engine::Gesture::AltLeft);
+        QVERIFY(engine::Shows(view, QStringLiteral("Вопрос")));
+
+        view->ShowHeld(path, QByteArray(1600 * 1000, 'x'));
+        QVERIFY(engine::WaitFor(
+            [&] { return engine::Evaluate(view, QStringLiteral("document.body.innerText")) == tk::HeldPageTooLargeText(); },
+            30000));
     }
 };
 

@@ -29,6 +29,7 @@ private slots:
     void demoContentIsClean();
     void unreadablePageAndKey();
     void lastPageShareIsShownAndStable();
+    void pageTooLargeToShow();
     void command_data();
     void command();
 
@@ -240,6 +241,18 @@ void ContentCheckTest::lastPageShareIsShownAndStable()
     QVERIFY(match.captured(1).toInt() * 2 < match.captured(2).toInt());
     QVERIFY(match.captured(2).toInt() > 40 && match.captured(2).toInt() < 60);
     QCOMPARE(Lines(contentcheck::CheckStation(root)), first);
+}
+
+// The station shows a page from memory, up to about 1.5 MB; the check names those over.
+void ContentCheckTest::pageTooLargeToShow()
+{
+    const fs::path root = fs::path(dir_.path().toStdString()) / "large";
+    MakeStation(root, Station(5), Key(5));
+    std::ofstream(root / "TESTS" / "TEST3.htm") << std::string(1600 * 1000, 'x');
+    std::ofstream(root / "TESTS" / "TEST4.htm") << PageText << "<!--" << std::string(1500 * 1000, 'x') << "-->";
+    const QStringList lines = Lines(contentcheck::CheckStation(root));
+    QVERIFY2(lines.size() == 2 && lines[0].startsWith("TESTS/TEST3.htm: страница больше, чем станция может показать"),
+             qPrintable(lines.join('\n')));
 }
 
 void ContentCheckTest::command_data()

@@ -5,6 +5,10 @@
 
 #include "testing/Grading.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QCloseEvent>
 #include <QHelpEvent>
 #include <QRandomGenerator>
@@ -57,6 +61,12 @@ class TestviewTest : public QObject {
             if (trace[i].startsWith(QLatin1Char('#')) && !trace[i + 1].startsWith(QLatin1Char('#')))
                 verdicts << trace[i + 1];
         return verdicts;
+    }
+    bool bankHeld() const // by a run: the bank tool could not swap it now
+    {
+        const int fd = ::open((station->base + QStringLiteral("TESTS")).toLocal8Bit().constData(), O_RDONLY);
+        const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+        return ::close(fd), held;
     }
     void checkNewRunAtTheFirstQuestion()
     {
@@ -393,6 +403,28 @@ private slots:
             station->boxes.Expect(SecondChanceText);
         TestForm->Button2->click();
         QCOMPARE(verdictLines().last(), next == r ? QStringLiteral("1") : QStringLiteral("2"));
+    }
+
+    // The run holds its bank from the draw to the way back to study or to its
+    // verdict, and no longer; its pages are given to the view as read then.
+    void theRunHoldsItsBankUntilItEnds()
+    {
+        startTest();
+        station->boxes.Expect(AbortText, tk::IDNO);
+        QCloseEvent close;
+        QCoreApplication::sendEvent(TestForm, &close);
+        QVERIFY(bankHeld());
+        station->boxes.Expect(SecondChanceText);
+        station->Answer(wrong());
+        QVERIFY(!bankHeld());
+        station->boxes.Expect(HandOverText);
+        Form1->Button2->click();
+        QVERIFY(bankHeld());
+        QFile::remove(station->base + QString::fromStdString(station::PageFile(TestRun.TestNo[1])));
+        for (int q = 0; q < 5; ++q)
+            station->Answer(right());
+        QVERIFY(Form1->Panel1->isVisible() && !bankHeld());
+        QCOMPARE(station->TestView()->held.mid(1), QList<QByteArray>(5, "<html><body>question</body></html>"));
     }
 
     void closingWithNoGoesOnAtTheSameQuestion()

@@ -57,6 +57,8 @@ void TStringList::LoadFromFile(const std::string& path)
     lines_ = SplitLines(text);
 }
 
+void TStringList::SetText(const std::string& text) { lines_ = SplitLines(text); }
+
 int TStringList::Count() const { return static_cast<int>(lines_.size()); }
 
 const std::string& TStringList::Strings(int index) const

@@ -24,6 +24,8 @@ public:
     // Throws CannotOpenFileText(path) when the path cannot be read as a file;
     // the list is then left as it was.
     void LoadFromFile(const std::string& path);
+    // The same from bytes already read.
+    void SetText(const std::string& text);
 
     int Count() const;
     // Throws ListIndexText(index) for an index outside 0..Count()-1.
