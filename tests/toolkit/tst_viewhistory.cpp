@@ -6,7 +6,6 @@
 #include "TestMain.h"
 
 #include <QFileInfo>
-#include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 
@@ -210,21 +209,6 @@ private slots:
         }
         for (const QWebEngineHistoryItem& item : engine::PageOf(w->view)->history()->items())
             QVERIFY2(!item.url().path().contains(QStringLiteral("1.htm")), qPrintable(item.url().toString()));
-    }
-
-    void pagesForwardingInALoopHoldNothingUp()
-    {
-        folder->Page(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("A"), QStringLiteral("<script>location.replace('loop.htm')</script>"));
-        folder->Page(QStringLiteral("TESTS/loop.htm"), QStringLiteral("B"), QStringLiteral("<script>location.replace('TEST2.htm')</script>"));
-        w->view->Navigate(folder->Path(QStringLiteral("TESTS/TEST2.htm")));
-        // The program's own clock goes on meanwhile.
-        int ticks = 0;
-        QTimer clock;
-        QObject::connect(&clock, &QTimer::timeout, [&] { ++ticks; });
-        clock.start(100);
-        engine::Wait(3000);
-        QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
-        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
     }
 };
 
