@@ -8,6 +8,10 @@
 //     memory of the process trees: the bare window and the floor, then the
 //     station through start-up into the study window and on to the test
 //     window, with the processor time the tree uses while the clock counts down;
+//   bench_launch press <runs> <station-exe> <bare-window-exe>
+//     from a press of "Начать инструктаж" to the study window on screen and
+//     to its page drawn, the press made as soon as the entry window is on
+//     screen and a second later, next to the start of a bare window;
 //   bench_launch kiosk <cycles> <session-script> <station-launcher> <station-exe>
 //     the kiosk session on a private X server: from the station's end to the
 //     next entry window on screen, next to a plain start of the station;
@@ -26,6 +30,8 @@
 #include "ui/Indoor.h"
 #include "ui/Main.h"
 
+#include "toolkit/EngineModule.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -34,9 +40,12 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <set>
 #include <thread>
 #include <vector>
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
@@ -412,6 +421,125 @@ int Session(const std::string& stationExe, const std::string& bareExe, const std
     return 0;
 }
 
+// ---------------------------------------------------------------- a press on the entry window
+
+// The study page of the press benchmark: one colour, found nowhere else on screen.
+constexpr unsigned long PressPageColour = 0xFFE8A0;
+
+// Has the page been drawn in this area of a window: is nearly all of it the page's colour?
+bool PageDrawn(Display* display, unsigned long window, int x, int y, int width, int height)
+{
+    XImage* image = XGetImage(display, window, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                              AllPlanes, ZPixmap);
+    if (!image)
+        return false;
+    int page = 0;
+    int all = 0;
+    for (int py = 0; py < height; py += 4)
+        for (int px = 0; px < width; px += 4, ++all)
+            page += (XGetPixel(image, px, py) & 0xFFFFFF) == PressPageColour ? 1 : 0;
+    XDestroyImage(image);
+    return page * 10 > all * 9;
+}
+
+// The station beside a study page of that colour and the demo bank, in a scratch folder.
+std::filesystem::path PressStation(const std::string& stationExe)
+{
+    char name[] = "/tmp/bench-press.XXXXXX";
+    if (!mkdtemp(name))
+        throw std::runtime_error(std::string("mkdtemp: ") + std::strerror(errno));
+    const std::filesystem::path folder = name;
+    const std::filesystem::path built = std::filesystem::path(stationExe).parent_path();
+    std::filesystem::copy(stationExe, folder);
+    std::filesystem::copy(built / tk::engine::ModuleFile, folder);
+    std::filesystem::copy(built / "TESTS", folder / "TESTS");
+    std::filesystem::create_directory(folder / "res");
+    std::FILE* page = std::fopen((folder / "res" / "INSTR.htm").c_str(), "w");
+    if (!page)
+        throw std::runtime_error("cannot write the study page");
+    std::fputs("<!DOCTYPE html><html><body style='margin:0;background:#FFE8A0'>Инструктаж</body></html>", page);
+    std::fclose(page);
+    return folder;
+}
+
+int Press(int runs, const std::string& builtStation, const std::string& bareExe)
+{
+    const std::filesystem::path folder = PressStation(builtStation);
+    const std::string stationExe = (folder / std::filesystem::path(builtStation).filename()).string();
+    struct Scratch {
+        std::filesystem::path path;
+        ~Scratch()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } scratch{folder};
+    bench::WindowWatch watch;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        throw std::runtime_error("cannot open the display");
+    Program bare{{bareExe}, BareTitle, {"Start to a bare Qt Widgets window (empty 338x381 QWidget) on screen", {}, {}}};
+    bench::Starts shown[2] = {{"Press of \"Начать инструктаж\" at once to the study window on screen", {}, {}},
+                              {"Press of \"Начать инструктаж\" after 1 s to the study window on screen", {}, {}}};
+    bench::Starts drawn[2] = {{"Press of \"Начать инструктаж\" at once to the study page drawn", {}, {}},
+                              {"Press of \"Начать инструктаж\" after 1 s to the study page drawn", {}, {}}};
+    Start(watch, bare, "warm-up start", false);
+    for (int run = 0; run <= runs; ++run) {
+        Start(watch, bare, "start " + std::to_string(run), run > 0);
+        for (int later = 0; later < 2; ++later) {
+            watch.Forget();
+            const pid_t pid = bench::Spawn({stationExe});
+            const auto entry = watch.WaitViewable(EntryTitle, WaitLimit);
+            if (!entry) {
+                EndTree(pid);
+                throw std::runtime_error("the entry window did not appear");
+            }
+            std::this_thread::sleep_for(std::chrono::seconds(later));
+            const Clock::time_point press = Clock::now();
+            Click(*entry, ControlCentre(TForm2::Layout(), "Button1", 338, 381, *entry));
+            const auto study = watch.WaitViewable(StudyTitle, 30s);
+            std::optional<Clock::time_point> pageAt;
+            if (study) {
+                const auto [cx, cy] = ControlCentre(TForm1::Layout(), "CppWebBrowser1", 1006, 723, *study);
+                const Clock::time_point until = Clock::now() + 30s;
+                while (!pageAt && Clock::now() < until) {
+                    if (PageDrawn(display, study->id, cx - 200, cy - 150, 400, 300))
+                        pageAt = Clock::now();
+                    else
+                        std::this_thread::sleep_for(5ms);
+                }
+            }
+            EndTree(pid);
+            std::this_thread::sleep_for(200ms);
+            if (run == 0)
+                continue; // the first round brings the libraries into the page cache
+            if (!study || !pageAt) {
+                (study ? drawn : shown)[later].failures.push_back("run " + std::to_string(run));
+                continue;
+            }
+            shown[later].ms.push_back(Millis(study->at - press));
+            drawn[later].ms.push_back(Millis(*pageAt - press));
+        }
+    }
+    XCloseDisplay(display);
+    const std::string how = "median of " + std::to_string(runs) +
+                            " runs (one more first, not counted), xdotool's click on the button's centre to the X "
+                            "event after which the study window is viewable, or to the first look (every 5 ms, "
+                            "XGetImage of 400x300 pixels at the view's centre) that finds the page drawn; ";
+    std::printf("%s\n", bench::StartRow(bare.starts, "median of " + std::to_string(runs) + " starts, same run; ").c_str());
+    for (int later = 0; later < 2; ++later) {
+        std::printf("%s\n", bench::StartRow(shown[later], how).c_str());
+        std::printf("%s\n", bench::StartRow(drawn[later], how).c_str());
+    }
+    if (!drawn[0].Failed() && !drawn[1].Failed())
+        std::printf("%s\n", bench::Row("Study page drawn, press at once / press after 1 s, counted from the entry window",
+                                       bench::Fixed(bench::Median(drawn[0].ms) / (bench::Median(drawn[1].ms) + 1000.0), 2),
+                                       "×", "ratio of the two medians, the second counted from 1 s earlier")
+                                  .c_str());
+    std::fflush(stdout);
+    return drawn[0].Failed() || drawn[1].Failed() ? 1 : 0;
+}
+
 // ---------------------------------------------------------------- the kiosk session
 
 // The session takes a run shorter than five seconds for a failed start; each
@@ -765,6 +893,7 @@ int Usage()
                  "usage: bench_launch startup <runs> <bare-window-exe> <floor-window-exe> <page> <station-exe>\n"
                  "       bench_launch session <station-exe> <bare-window-exe> <floor-window-exe> <page> "
                  "<settle-seconds> <cpu-seconds>\n"
+                 "       bench_launch press <runs> <station-exe> <bare-window-exe>\n"
                  "       bench_launch kiosk <cycles> <session-script> <station-launcher> <station-exe>\n"
                  "       bench_launch kiosk-hold <cycles> <session-script> <station-launcher> <station-exe> "
                  "<bare-window-exe>\n");
@@ -783,6 +912,8 @@ int main(int argc, char** argv)
             return Startup(std::stoi(args[1]), args[2], args[3], args[4], args[5]);
         if (args.size() == 7 && args[0] == "session" && std::stoi(args[5]) >= 2)
             return Session(args[1], args[2], args[3], args[4], std::stoi(args[5]), std::stoi(args[6]));
+        if (args.size() == 4 && args[0] == "press")
+            return Press(std::stoi(args[1]), args[2], args[3]);
         if (args.size() == 5 && args[0] == "kiosk")
             return Kiosk(std::stoi(args[1]), args[2], args[3], args[4]);
         if (args.size() == 6 && args[0] == "kiosk-hold")

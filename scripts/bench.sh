@@ -78,6 +78,7 @@ run() {
 failed=0
 run "preparation of a run" "$bin/bench_preparation"
 run "start to window" "$bin/bench_launch" startup "$starts" "$bin/bench_bare_window" "$bin/bench_floor_window" "$page" "$station"
+run "press to study page" "$bin/bench_launch" press "$starts" "$station" "$bin/bench_bare_window"
 run "memory and idle CPU" "$bin/bench_launch" session "$station" "$bin/bench_bare_window" "$bin/bench_floor_window" "$page" 5 30
 run "60 ticks" "$bin/bench_study_ticks"
 run "answer to next page" "$bin/bench_answer_pages"

@@ -4,36 +4,20 @@
 #include "toolkit/EngineModule.h"
 #include "toolkit/EnginePages.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
-#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <QtWebEngineQuick/qtwebenginequickglobal.h>
-
-#include <algorithm>
-#include <memory>
-#include <set>
-#include <vector>
-
-#include <csignal>
-#include <sys/types.h>
 
 namespace tk::engine {
 
 namespace {
-
-// A station navigation whose page has not loaded after this long may be
-// stuck behind a page whose script never ends (see CheckRenderer).
-constexpr int StuckAfterMs = 3000;
-// How long a page of a working renderer takes at most to answer.
-constexpr int AnswerWithinMs = 2000;
 
 // Where pages may lead and what they may read; the same for every view.
 std::function<bool(const QUrl&)> stationRule;
@@ -53,7 +37,6 @@ QWebEngineProfile* StationProfile()
 }
 
 class EngineView;
-std::vector<EngineView*> liveViews;
 
 // Where a page leads is the view's decision.
 class StationPage final : public QuietPage {
@@ -77,14 +60,9 @@ public:
     {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
-        stuck_.setSingleShot(true);
-        stuck_.setInterval(StuckAfterMs);
-        connect(&stuck_, &QTimer::timeout, this, [this] { CheckRenderer(); });
-        liveViews.push_back(this);
     }
     ~EngineView() override
     {
-        liveViews.erase(std::remove(liveViews.begin(), liveViews.end(), this), liveViews.end());
         if (view_) {
             // The page must go before the view it renders into.
             view_->setPage(nullptr);
@@ -104,23 +82,16 @@ public:
         stationUrl_ = page;
         held_ = bytes;
         mayReload_ = true;
-        mayEndRenderer_ = true;
         if (!view_)
             Start();
         Load();
     }
 
 private:
-    // A view's page is made with its first page: until then it costs the
-    // renderer nothing.
+    // A view's engine is made with its first page: until then it costs nothing.
     void Start()
     {
         view_ = new QWebEngineView(this);
-        page_ = new StationPage(StationProfile(), this, view_);
-        view_->setPage(page_);
-        connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) { Loaded(ok); });
-        connect(page_, &QWebEnginePage::renderProcessTerminated, this,
-                [this](QWebEnginePage::RenderProcessTerminationStatus status) { RendererEnded(status); });
         view_->setContextMenuPolicy(Qt::NoContextMenu);
         // The engine puts its own widget into the view and takes input there;
         // it may make a new one when the renderer changes.
@@ -142,13 +113,10 @@ public:
         // The page from memory arrives as a data: address; the person's way
         // back to it, too (a page cannot open one itself).
         if (isMainFrame && !held_.isEmpty() && url.scheme() == QLatin1String("data") &&
-            (floorPending_ ? type == QWebEnginePage::NavigationTypeTyped
-                           : type == QWebEnginePage::NavigationTypeBackForward))
+            (type == QWebEnginePage::NavigationTypeTyped || type == QWebEnginePage::NavigationTypeBackForward))
             return true;
         bool allowed = false;
-        if (floorPending_ && (isMainFrame || type == QWebEnginePage::NavigationTypeBackForward))
-            allowed = false; // the station's page loads first; nothing may undo it before
-        else if (!isMainFrame && (url == QUrl(QStringLiteral("about:blank")) || url == QUrl(QStringLiteral("about:srcdoc"))))
+        if (!isMainFrame && (url == QUrl(QStringLiteral("about:blank")) || url == QUrl(QStringLiteral("about:srcdoc"))))
             allowed = true; // an empty frame, or one written by the page itself
         else
             allowed = stationRule && stationRule(url);
@@ -217,84 +185,42 @@ protected:
     }
 
 private:
-    // The station's page; until it has loaded no other navigation is carried out.
+    // The station's page, in a page of the engine's own: the history, the
+    // floor of the back gestures, begins with it, so nothing the station
+    // showed before can come back, while the page itself may forward to
+    // another page of the folder at any moment. The page before goes with its
+    // renderer, however busy its script keeps it.
     void Load()
     {
-        floorPending_ = true;
         stale_ = false;
+        const bool hadKeys = QApplication::focusWidget() && view_->isAncestorOf(QApplication::focusWidget());
+        StationPage* before = page_;
+        page_ = new StationPage(StationProfile(), this, view_);
+        connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) { callbacks_.loaded(ok); });
+        connect(page_, &QWebEnginePage::renderProcessTerminated, this,
+                [this](QWebEnginePage::RenderProcessTerminationStatus status) { RendererEnded(status); });
+        view_->setPage(page_);
+        if (before) {
+            before->disconnect(this);
+            before->deleteLater(); // this may run in one of its signals
+        }
+        if (hadKeys)
+            view_->setFocus();
         if (held_.isEmpty())
             page_->load(stationUrl_);
         else // base64: a third of the size that %XX escapes would make of it
             page_->setContent(held_.toBase64(), QStringLiteral("text/html;base64"), stationUrl_);
-        stuck_.start();
-    }
-
-    void Loaded(bool ok)
-    {
-        // The station's page is on screen: nothing the station showed before
-        // may come back, so the history starts here. (A refused navigation
-        // also ends in a failed load, with the old page still current.)
-        // (A page from memory is recorded under its data: address.)
-        const bool arrived = held_.isEmpty() ? SamePage(page_->history()->currentItem().url(), stationUrl_)
-                                             : ok && SamePage(page_->url(), stationUrl_);
-        if (floorPending_ && arrived) {
-            page_->history()->clear();
-            floorPending_ = false;
-            stuck_.stop();
-        }
-        callbacks_.loaded(ok);
     }
 
     // (QWebEnginePage::triggerAction(Back) does nothing here; the history does.)
     void Go(int step)
     {
-        if (!page_ || floorPending_)
+        if (!page_)
             return;
         if (step < 0)
             page_->history()->back();
         else
             page_->history()->forward();
-    }
-
-    // One renderer serves every view. A page whose script never ends holds it
-    // for all of them, and another view's page could then never be shown.
-    // When the station's page has not loaded after a while, every page in
-    // that renderer is asked for a sign of life; when none answers, the
-    // renderer is ended, and each view loads the station's page again in a
-    // new one: this view at once, the others when they are shown.
-    void CheckRenderer()
-    {
-        if (!floorPending_ || !mayEndRenderer_ || !isVisible())
-            return;
-        const qint64 pid = page_->renderProcessPid();
-        std::set<qint64> renderers;
-        std::vector<StationPage*> pages;
-        for (EngineView* view : liveViews) {
-            if (!view->page_ || view->page_->history()->count() == 0)
-                continue; // nothing committed there that could answer
-            const qint64 other = view->page_->renderProcessPid();
-            if (other > 0 && (pid <= 0 || other == pid)) {
-                renderers.insert(other);
-                pages.push_back(view->page_);
-            }
-        }
-        if (pages.empty())
-            return;
-        auto answered = std::make_shared<bool>(false);
-        for (StationPage* page : pages)
-            page->runJavaScript(QStringLiteral("1"), QWebEngineScript::ApplicationWorld,
-                                [answered](const QVariant& result) { *answered = *answered || result.toInt() == 1; });
-        QTimer::singleShot(AnswerWithinMs, this, [this, answered, renderers] {
-            if (!floorPending_ || !mayEndRenderer_)
-                return;
-            if (*answered) {
-                stuck_.start(); // slow, not stuck: look again later
-                return;
-            }
-            mayEndRenderer_ = false;
-            for (const qint64 renderer : renderers)
-                ::kill(static_cast<pid_t>(renderer), SIGKILL);
-        });
     }
 
     void RendererEnded(QWebEnginePage::RenderProcessTerminationStatus status)
@@ -319,13 +245,10 @@ private:
     Callbacks callbacks_;
     QWebEngineView* view_ = nullptr;
     StationPage* page_ = nullptr;
-    QUrl stationUrl_;            // where the station last sent the view
-    QByteArray held_;            // the page it gave from memory, if it did
-    bool floorPending_ = false;  // the station's page has not loaded yet
-    bool stale_ = false;         // the renderer ended under the page
+    QUrl stationUrl_;    // where the station last sent the view
+    QByteArray held_;    // the page it gave from memory, if it did
+    bool stale_ = false; // the renderer ended under the page
     bool mayReload_ = false;
-    bool mayEndRenderer_ = false; // once per station navigation
-    QTimer stuck_;
 };
 
 bool StationPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)

@@ -35,8 +35,6 @@ void PrepareProcessEnvironment()
     // Chromium's own caches and crash dumps stay off as well.
     AppendChromiumFlags("--disable-gpu-shader-disk-cache --disk-cache-size=1 --disable-breakpad "
                         "--disable-background-networking --disable-component-update --no-pings");
-    // One renderer process serves every view: the test window adds no second one.
-    AppendChromiumFlags("--renderer-process-limit=1");
     // Without a session's runtime folder Qt creates one in /tmp while it looks
     // for a display socket. Point it at a private folder that already exists;
     // nothing is ever written there.

@@ -88,8 +88,13 @@ void TForm::Show()
         PlaceCentred();
         centred_ = true;
     }
-    if (!isVisible())
+    if (!isVisible()) {
         setVisible(true);
+        // The keys start in the first control of the tab order, also when its
+        // widgets inside (the browser engine's) were made after the chain was set.
+        if (activeControl_)
+            activeControl_->setFocus(Qt::ActiveWindowFocusReason);
+    }
     if (TApplication* app = Application())
         app->FormShown(this);
 }

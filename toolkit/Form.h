@@ -2,6 +2,7 @@
 // The toolkit's top-level window. Show, Hide and Close carry the station's own
 // activation rule and close protocol; the window system's focus events never
 // start a handler by themselves.
+#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -33,6 +34,10 @@ public:
     // reported and the window goes on without it.
     void SetIcon(const char* picture);
 
+    // The control that has the keys whenever the window is shown: the first
+    // of its tab order (the layout sets it).
+    void SetActiveControl(QWidget* control) { activeControl_ = control; }
+
     // A design size (at 120 pixels per inch) on this screen.
     int Scaled(int designPixels) const;
 
@@ -45,6 +50,7 @@ private:
     // Centred on the desktop with the frame the window manager puts around it.
     void PlaceCentred();
 
+    QPointer<QWidget> activeControl_;
     bool centred_ = false;
     bool frameGuessed_ = false; // placed before the frame's size was known
 };

@@ -1,8 +1,8 @@
 #include "toolkit/HtmlView.h"
 
 #include "toolkit/EngineModule.h"
-#include "toolkit/PageRule.h"
 #include "toolkit/core/HeldPage.h"
+#include "toolkit/PageRule.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QLibrary>
 #include <QLibraryInfo>
+#include <QPalette>
+#include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -49,17 +51,26 @@ void QuietEngineStart(QtMsgType type, const QMessageLogContext& context, const Q
         quietedHandler(type, context, message);
 }
 
-// The view's engine, made by the module; nothing when the module cannot be loaded.
-engine::View* CreateEngine(QWidget* parent, const engine::Callbacks& callbacks)
+// The module's entry point; nothing when the module cannot be loaded.
+engine::CreateView LoadEngineModule()
 {
     static engine::CreateView create = nullptr;
     static QString loaded; // the module create came from
-    quietedHandler = qInstallMessageHandler(QuietEngineStart);
     if (loaded != EngineModulePath()) {
         loaded = EngineModulePath();
+        quietedHandler = qInstallMessageHandler(QuietEngineStart);
         QLibrary module(loaded);
         create = reinterpret_cast<engine::CreateView>(module.resolve(engine::CreateViewSymbol));
+        qInstallMessageHandler(quietedHandler);
     }
+    return create;
+}
+
+// The view's engine, made by the module.
+engine::View* CreateEngine(QWidget* parent, const engine::Callbacks& callbacks)
+{
+    const engine::CreateView create = LoadEngineModule();
+    quietedHandler = qInstallMessageHandler(QuietEngineStart);
     engine::View* view = create ? create(parent, callbacks) : nullptr;
     qInstallMessageHandler(quietedHandler);
     return view;
@@ -76,10 +87,15 @@ public:
     {
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
+        // Blank, like a browser's empty page, until the engine draws: never the window behind.
+        QPalette blank = palette();
+        blank.setColor(QPalette::Window, Qt::white);
+        setPalette(blank);
+        setAutoFillBackground(true);
         if (held)
             heldViews.push_back(this);
         else
-            Start();
+            Start(false);
     }
     ~WebEngineView() override { heldViews.erase(std::remove(heldViews.begin(), heldViews.end(), this), heldViews.end()); }
 
@@ -87,7 +103,7 @@ public:
     {
         page_ = QUrl::fromLocalFile(url);
         held_.reset();
-        if (engine_)
+        if (engine_ && !waiting_)
             engine_->Navigate(page_);
     }
 
@@ -96,12 +112,14 @@ public:
         page_ = QUrl::fromLocalFile(url);
         // An empty page would be taken for none and read from the file.
         held_ = !HeldPageFits(bytes) ? TooLargeNotice() : bytes.isEmpty() ? QByteArray(" ") : bytes;
-        if (engine_)
+        if (engine_ && !waiting_)
             engine_->Show(page_, *held_);
     }
 
-    void Start()
+    // Starts the engine; the page it was sent to follows now, or with LoadPage.
+    void Start(bool pageLater)
     {
+        waiting_ = pageLater;
         engine::Callbacks callbacks;
         callbacks.mayShow = [](const QUrl& url) { return PageRule::ForStation().Allows(url); };
         callbacks.loaded = [this](bool ok) { emit PageLoaded(ok); };
@@ -118,6 +136,14 @@ public:
         setFocusProxy(engine_);
         if (hasFocus())
             engine_->setFocus();
+        if (!waiting_)
+            LoadPage();
+    }
+    void LoadPage()
+    {
+        waiting_ = false;
+        if (!engine_)
+            return;
         if (held_)
             engine_->Show(page_, *held_);
         else if (!page_.isEmpty())
@@ -133,7 +159,8 @@ private:
     }
 
     engine::View* engine_ = nullptr;
-    QUrl page_; // where the station last sent the view
+    QUrl page_;            // where the station last sent the view
+    bool waiting_ = false; // started, its page not yet sent on
     std::optional<QByteArray> held_; // the page it was given, when from memory
 };
 
@@ -170,22 +197,35 @@ protected:
     }
 
 private:
+    // The engine starts in three steps, each in a turn of its own of the event
+    // loop (the module; the engine and the views; the pages), so that a press
+    // on the window already on screen is answered between them.
     void Release()
     {
         if (!held)
             return;
+        held = false;
         QGuiApplication::sync(); // what the window drew reaches the screen before the engine starts
-        ReleaseHtmlViews();
-        deleteLater();
+        for (WebEngineView* view : std::exchange(heldViews, {}))
+            views_.push_back(view);
+        LoadEngineModule();
+        QTimer::singleShot(0, this, [this] {
+            for (const QPointer<WebEngineView>& view : views_)
+                if (view)
+                    view->Start(true);
+            QTimer::singleShot(0, this, [this] {
+                for (const QPointer<WebEngineView>& view : views_)
+                    if (view)
+                        view->LoadPage();
+                deleteLater();
+            });
+        });
     }
+
+    std::vector<QPointer<WebEngineView>> views_;
 };
 
 } // namespace
-
-QString UnavailableViewText()
-{
-    return QStringLiteral("Просмотр страниц на этом компьютере недоступен. Обратитесь к оператору.");
-}
 
 bool HeldPageFits(const QByteArray& bytes)
 {
@@ -195,6 +235,11 @@ bool HeldPageFits(const QByteArray& bytes)
 QString HeldPageTooLargeText()
 {
     return QStringLiteral("Страница вопроса слишком велика для показа. Обратитесь к оператору.");
+}
+
+QString UnavailableViewText()
+{
+    return QStringLiteral("Просмотр страниц на этом компьютере недоступен. Обратитесь к оператору.");
 }
 
 bool WebEngineAvailable()
@@ -246,7 +291,7 @@ void ReleaseHtmlViews()
     held = false;
     const std::vector<WebEngineView*> views = std::exchange(heldViews, {});
     for (WebEngineView* view : views)
-        view->Start();
+        view->Start(false);
 }
 
 void ReleaseHtmlViewsWhenShown(QWidget* window)

@@ -176,6 +176,8 @@ Controls BuildLayout(TForm* form, const std::vector<ControlDef>& layout)
     walk(form);
     for (std::size_t i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
+    if (!chain.empty())
+        form->SetActiveControl(chain.front());
     return controls;
 }
 

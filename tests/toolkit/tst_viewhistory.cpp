@@ -1,10 +1,11 @@
 // Back and forward in the real browser-engine view: the gestures move through
 // the pages reached by links, never back past the page the station itself
-// last showed; and one page whose script never ends cannot keep another
-// view's page off the screen.
+// last showed, also when a page forwards to another one as it loads; and a
+// page whose script never ends holds back no other page.
 #include "EngineView.h"
 #include "TestMain.h"
 
+#include <QFileInfo>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 
@@ -161,18 +162,53 @@ private slots:
         QVERIFY(StaysOn(w->view, errorTitle));
     }
 
-    void aPageWhoseScriptNeverEndsCannotKeepAnotherViewsPageAway()
+    void aBusyPageHoldsBackNoOtherPage()
     {
-        // Both views share one renderer; the study page holds it for ever.
+        // The study page's script never ends; the first question's starts once it is shown.
         folder->Page(QStringLiteral("res/INSTR.htm"), QStringLiteral("Study"), QStringLiteral("<script>for (;;) {}</script>"));
+        folder->Page(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"),
+                     QStringLiteral("<script>onload = function() { setTimeout(function() { for (;;) {} }, 100) }</script>"));
         engine::ViewWindow study;
         study.window->hide();
         study.view->Navigate(folder->Path(QStringLiteral("res/INSTR.htm")));
-        engine::Wait(1000);
-        w->view->Navigate(folder->Path(QStringLiteral("TESTS/TEST1.htm")));
-        QVERIFY2(Shows(w->view, QStringLiteral("Question 1"), 40000), qPrintable(Title(w->view)));
-        // The next question comes at once, in the renderer that took over.
+        engine::Wait(500);
+        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
+        engine::Wait(500);
+        const qint64 busy = engine::PageOf(w->view)->renderProcessPid();
         stationShows(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"));
+        // The busy page went with its renderer.
+        QVERIFY(engine::WaitFor([&] { return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(busy)); }, 10000));
+    }
+
+    void aPagesOwnForwardIsFollowed_data()
+    {
+        QTest::addColumn<QString>("head");
+        QTest::addColumn<QString>("body");
+        QTest::newRow("a script in the head") << QStringLiteral("<script>location.replace('forwarded.htm')</script>") << QString();
+        QTest::newRow("onload") << QString() << QStringLiteral("<script>onload = function() { location.href = 'forwarded.htm' }</script>");
+        QTest::newRow("a meta refresh") << QStringLiteral("<meta http-equiv=refresh content='0; url=forwarded.htm'>") << QString();
+        QTest::newRow("a timer") << QString() << QStringLiteral("<script>setTimeout(function() { location.href = 'forwarded.htm' }, 300)</script>");
+    }
+    void aPagesOwnForwardIsFollowed()
+    {
+        QFETCH(QString, head);
+        QFETCH(QString, body);
+        folder->File(folder->Path(QStringLiteral("TESTS/TEST2.htm")),
+                     QStringLiteral("<!DOCTYPE html><html><head><meta charset=utf-8><title>Question 2</title>%1</head>"
+                                    "<body>two%2</body></html>").arg(head, body).toUtf8());
+        folder->Page(QStringLiteral("TESTS/forwarded.htm"), QStringLiteral("Forwarded"));
+        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
+        follow(QStringLiteral("hint"), QStringLiteral("Hint 1"));
+        w->view->Navigate(folder->Path(QStringLiteral("TESTS/TEST2.htm")));
+        QVERIFY2(Shows(w->view, QStringLiteral("Forwarded")), qPrintable(Title(w->view)));
+        // The question before stays behind the floor.
+        for (const Gesture gesture : {Gesture::AltLeft, Gesture::MouseBack, Gesture::AltLeft}) {
+            Perform(w->view, gesture);
+            engine::Wait(1000); // back to the forwarding page, if anywhere, and on again
+            QVERIFY2(Shows(w->view, QStringLiteral("Forwarded")), qPrintable(Title(w->view)));
+        }
+        for (const QWebEngineHistoryItem& item : engine::PageOf(w->view)->history()->items())
+            QVERIFY2(!item.url().path().contains(QStringLiteral("1.htm")), qPrintable(item.url().toString()));
     }
 };
 

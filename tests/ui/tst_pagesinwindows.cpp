@@ -1,5 +1,6 @@
-// The real windows with the real browser-engine view: links inside the
-// material and back again on the study window, a previous question that never
+// The real windows with the real browser-engine view: the keys in the page
+// when each window is shown, links inside the material and back again on the
+// study window, a previous question that never
 // comes back on the test window, pages that try to lead the person away, and
 // the engine starting only once the entry window is on screen.
 #include "EngineView.h"
@@ -8,6 +9,7 @@
 
 #include "app/Startup.h"
 
+#include <QKeySequence>
 #include <QSignalSpy>
 #include <QWebEngineView>
 #include <QWindow>
@@ -53,7 +55,10 @@ private slots:
         engine::UseBuiltEngine();
         QVERIFY(tk::WebEngineAvailable());
         tk::SetHtmlViewFactory(nullptr); // the real engine
+        // As at start-up: the views are made held and start after the windows.
+        tk::HoldHtmlViews();
         station = std::make_unique<StationFixture>();
+        tk::ReleaseHtmlViews();
         station->WriteBank(5, Key);
         QDir(station->base).mkpath(QString::fromUtf8(station::StudyFolder));
         for (int n = 1; n <= 5; ++n) {
@@ -104,6 +109,34 @@ private slots:
             engine::Perform(view, gesture);
         QVERIFY(StaysOn(view, second));
         QCOMPARE(TestForm->StaticText2->Caption(), QStringLiteral("4"));
+    }
+
+    void theKeysGoToThePageOnBothWindows()
+    {
+        const QString tall = QStringLiteral("<div style='height:5000px'>top</div>");
+        for (int n = 1; n <= 5; ++n)
+            station->WriteFile(QString::fromStdString(station::PageFile(n)), Titled(QStringLiteral("Question %1").arg(n), tall).toUtf8());
+        const auto keysGoTo = [](tk::TForm* window, tk::TCppWebBrowser* view) {
+            QVERIFY(engine::WaitFor([&] { return QApplication::focusWidget() && view->isAncestorOf(QApplication::focusWidget()); }, 10000));
+            QCOMPARE(QApplication::activeWindow(), window);
+            for (const Qt::Key key : {Qt::Key_Space, Qt::Key_PageDown, Qt::Key_Down}) {
+                const int before = engine::Evaluate(view, QStringLiteral("window.scrollY")).toInt();
+                QTest::keyClick(QApplication::focusWidget(), key);
+                QVERIFY2(engine::WaitFor([&] { return engine::Evaluate(view, QStringLiteral("window.scrollY")).toInt() > before; }, 10000),
+                         qPrintable(QKeySequence(key).toString()));
+            }
+        };
+        studyWindowWith(tall);
+        keysGoTo(Form1, Form1->CppWebBrowser1);
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(Form1->isVisible()); // Space did not press «Начать тестирование»
+        QVERIFY(station->boxes.Shown().empty());
+        station->boxes.Expect(QStringLiteral("Перейти к тестированию?"));
+        Form1->Button2->click();
+        QVERIFY(Shows(TestForm->CppWebBrowser1, questionOnScreen()));
+        keysGoTo(TestForm, TestForm->CppWebBrowser1);
+        QVERIFY(!TestForm->RadioButton1->Checked()); // nor tick «Ответ 1»
     }
 
     void aStudyPageThatLeadsOnlyOutsideLeavesTheStudyGoingOn()
