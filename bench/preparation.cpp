@@ -2,7 +2,7 @@
 // does before the first page is asked for), for banks of growing size.
 #include "Report.h"
 
-#include "app/ContentFolders.h"
+#include "base/ContentFolders.h"
 #include "testing/AnswerKey.h"
 #include "testing/Draw.h"
 #include "testing/QuestionBank.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Verdict.h"
+
 #include <cstdint>
 
 namespace testrun {
@@ -9,8 +11,8 @@ constexpr int VerdictNext = 1;
 constexpr int VerdictSecondChance = 2;
 constexpr int VerdictFailed = 3;
 
-constexpr std::uint32_t ColorGreen = 0x8000;
-constexpr std::uint32_t ColorMaroon = 128;
+constexpr std::uint32_t ColorGreen = station::PassedColor;
+constexpr std::uint32_t ColorMaroon = station::FailedColor;
 
 // Right: passed from slot 4 on, else the next question. Wrong: failed when
 // the second chance is used up (retry exactly 1), else the second chance.

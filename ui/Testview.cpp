@@ -142,7 +142,7 @@ void TTestForm::FormActivate()
     RandomGenerator.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     testrun::DrawQuestions(TestRun, RandomGenerator, trace);
     Trace(tk::IntToStr(TestRun.TestNo[testrun::QuestionsPerRun - 1]));
-    testrun::BuildTestPaths(TestRun, tk::ExtractFilePath(tk::ExeName()), trace);
+    testrun::BuildTestPaths(TestRun, tk::StationFolder(), trace);
     CppWebBrowser1->Navigate(QString::fromStdString(TestRun.TestPath[TestRun.QQ]));
     testrun::LoadAnswerKey(TestRun, trace);
 }

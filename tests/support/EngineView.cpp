@@ -25,12 +25,12 @@ StationFolder::StationFolder()
     outside_ = dir_.filePath(QStringLiteral("outside")) + u'/';
     QDir().mkpath(base_);
     QDir().mkpath(outside_);
-    tk::SetExeNameOverride((base_ + QStringLiteral("briefing-station")).toStdString());
+    tk::SetStationFolder(QFile::encodeName(base_).toStdString());
 }
 
 StationFolder::~StationFolder()
 {
-    tk::SetExeNameOverride("");
+    tk::SetStationFolder("");
 }
 
 void StationFolder::Page(const QString& relative, const QString& title, const QString& body)
