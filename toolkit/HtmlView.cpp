@@ -97,9 +97,10 @@ public:
     void Start()
     {
         engine::Callbacks callbacks;
-        callbacks.mayShow = [rule = pageRule](const QUrl& url) {
+        callbacks.mayShow = [](const QUrl& url) {
             // The address as the engine has it, escapes and all: the rule decodes it as the engine does.
             const QByteArray address = url.toEncoded();
+            const auto rule = pageRule;
             return rule && rule->Allows(std::string_view(address.constData(), static_cast<std::size_t>(address.size())));
         };
         callbacks.loaded = [this](bool ok) { emit PageLoaded(ok); };
