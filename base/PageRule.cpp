@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include <sys/stat.h>
 
@@ -188,8 +190,13 @@ PageRule::PageRule(const std::string& folder, const std::vector<std::string>& mo
 {
     if (folder.empty())
         return; // no folder: nothing is inside
+    std::string absolute = folder;
+    if (absolute.front() != '/') {
+        std::error_code error;
+        absolute = std::filesystem::current_path(error).string() + '/' + folder;
+    }
     std::string clean;
-    for (const std::string_view segment : CleanSegments(folder, nullptr)) {
+    for (const std::string_view segment : CleanSegments(absolute, nullptr)) {
         clean += '/';
         clean += segment;
     }

@@ -38,7 +38,8 @@ inline bool Allowed(PageVerdict verdict)
 
 class PageRule {
 public:
-    // folder: the station's folder; its own key (TESTS/ANS.a) is always one
+    // folder: the station's folder (a relative one counts from the current
+    // directory, as it is now); its own key (TESTS/ANS.a) is always one
     // of the keys, moreKeys are others (a bank being built beside it).
     explicit PageRule(const std::string& folder, const std::vector<std::string>& moreKeys = {});
 

@@ -38,6 +38,8 @@ QString EngineModulePath()
 {
     if (!moduleOverride.isEmpty())
         return moduleOverride;
+    if (viewFolder.isEmpty())
+        return {}; // no station, no module
     return viewFolder + QString::fromUtf8(engine::ModuleFile);
 }
 
