@@ -58,6 +58,9 @@ private slots:
         QVERIFY(::link(QFile::encodeName(folder->Path(QStringLiteral("TESTS/ANS.a"))).constData(),
                        (res + "hard.txt").constData()) == 0);
         QVERIFY(::mkfifo((res + "pipe.txt").constData(), 0600) == 0);
+        // And a folder so named inside, whose file is read only when the name is decoded byte for byte.
+        QVERIFY(::mkdir((res + "\xFC").constData(), 0700) == 0);
+        QVERIFY(::symlink("../text.txt", (res + "\xFC/in.txt").constData()) == 0);
     }
     void cleanup()
     {
@@ -65,6 +68,8 @@ private slots:
         const QByteArray res = QFile::encodeName(folder->Path(QStringLiteral("res/")));
         ::unlink((res + "\xFF").constData());
         ::unlink((res + "\xFE").constData());
+        ::unlink((res + "\xFC/in.txt").constData());
+        ::rmdir((res + "\xFC").constData());
         folder.reset();
     }
     void initTestCase() { w = std::make_unique<engine::ViewWindow>(); }
@@ -179,6 +184,7 @@ private slots:
         QTest::newRow("fetch from outside") << fetch << "../../outside/secret.htm" << "BLOCKED";
         QTest::newRow("fetch of a machine file") << fetch << "file:///etc/passwd" << "BLOCKED";
         QTest::newRow("fetch of a folder") << fetch << "../TESTS/" << "BLOCKED";
+        QTest::newRow("fetch inside a folder named not in UTF-8: read") << fetch << "%FC/in.txt" << "READ";
         QTest::newRow("fetch through a non-UTF-8 link to /") << fetch << "%FF/etc/passwd" << "BLOCKED";
         QTest::newRow("fetch through a non-UTF-8 link to the key") << fetch << "%FE" << "BLOCKED";
         QTest::newRow("fetch of the key under a second name") << fetch << "hard.txt" << "BLOCKED";
