@@ -1,7 +1,6 @@
-// Where a page may lead: inside the station's folder only, never to a folder
-// listing, a pipe or the answer key, however the address is written and
-// whatever bytes the names hold. One table, asked of the rule and of the
-// content checker, which must tell the operator the same.
+// Where a page may lead: inside the station's folder only, however the address
+// is written and whatever bytes the names hold. One table, asked of the rule
+// and of the content checker, which must tell the operator the same.
 #include "base/PageRule.h"
 
 #include "tools/PageCheck.h"

@@ -55,8 +55,7 @@ private slots:
         const QByteArray res = QFile::encodeName(folder->Path(QStringLiteral("res/")));
         QVERIFY(::symlink("/", (res + "\xFF").constData()) == 0);
         QVERIFY(::symlink("../TESTS/ANS.a", (res + "\xFE").constData()) == 0);
-        QVERIFY(::link(QFile::encodeName(folder->Path(QStringLiteral("TESTS/ANS.a"))).constData(),
-                       (res + "hard.txt").constData()) == 0);
+        QVERIFY(::link((res + "../TESTS/ANS.a").constData(), (res + "hard.txt").constData()) == 0);
         QVERIFY(::mkfifo((res + "pipe.txt").constData(), 0600) == 0);
         // And a folder so named inside, whose file is read only when the name is decoded byte for byte.
         QVERIFY(::mkdir((res + "\xFC").constData(), 0700) == 0);
@@ -66,9 +65,8 @@ private slots:
     {
         // Qt cannot name what is not UTF-8, so its clean-up would leave these behind.
         const QByteArray res = QFile::encodeName(folder->Path(QStringLiteral("res/")));
-        ::unlink((res + "\xFF").constData());
-        ::unlink((res + "\xFE").constData());
-        ::unlink((res + "\xFC/in.txt").constData());
+        for (const char* name : {"\xFF", "\xFE", "\xFC/in.txt"})
+            ::unlink((res + name).constData());
         ::rmdir((res + "\xFC").constData());
         folder.reset();
     }
