@@ -5,11 +5,13 @@
 #include "toolkit/Application.h"
 
 #include "toolkit/core/Exception.h"
+#include "toolkit/core/FilePath.h"
 
 int StationMain(int& argc, char** argv, const StartupHooks& hooks)
 {
     try {
         tk::Initialize(argc, argv);
+        tk::SetStationFolder(tk::ExtractFilePath(tk::ExeName()));
         station::CreateWindowSet(*tk::Application(), hooks.beforeCreate);
         if (hooks.beforeRun)
             hooks.beforeRun();

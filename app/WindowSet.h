@@ -2,6 +2,8 @@
 // The station's window set: the title, then the three windows in their order,
 // each in its instance variable. Start-up, the window tests and the
 // benchmarks all create it through here.
+#include "base/Title.h"
+
 #include <functional>
 
 namespace tk {
@@ -9,8 +11,6 @@ class TApplication;
 }
 
 namespace station {
-
-inline constexpr const char* ApplicationTitle = "Инструктаж [Демо-версия]";
 
 // Sets the title and creates Form2 (the entry window, hence the main window),
 // Form1 and TestForm. beforeCreate runs before each window (1, 2, 3).

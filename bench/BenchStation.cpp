@@ -1,6 +1,6 @@
 #include "BenchStation.h"
 
-#include "app/ContentFolders.h"
+#include "base/ContentFolders.h"
 #include "app/WindowSet.h"
 #include "testing/QuestionBank.h"
 
@@ -42,7 +42,7 @@ BenchStation::BenchStation(int& argc, char** argv)
     CopyContent();
     previousDir_ = QDir::currentPath();
     QDir::setCurrent(dir_.path());
-    tk::SetExeNameOverride((dir_.path() + QStringLiteral("/briefing-station")).toStdString());
+    tk::SetStationFolder(QFile::encodeName(dir_.path() + u'/').toStdString());
     station::CreateWindowSet(*tk::Application());
     // No entry window is put on screen here: the browser engine starts at once.
     tk::ReleaseHtmlViews();
@@ -52,7 +52,7 @@ BenchStation::~BenchStation()
 {
     tk::Finalize();
     tk::SetDialogService(nullptr);
-    tk::SetExeNameOverride("");
+    tk::SetStationFolder("");
     QDir::setCurrent(previousDir_);
 }
 

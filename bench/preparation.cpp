@@ -4,7 +4,7 @@
 // it, with the bank folder held and the five pages and the key read at once.
 #include "Report.h"
 
-#include "app/ContentFolders.h"
+#include "base/ContentFolders.h"
 #include "testing/AnswerKey.h"
 #include "testing/Draw.h"
 #include "testing/QuestionBank.h"

@@ -29,7 +29,7 @@ if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >>"$log" 2>&1
 fi
 if ! cmake --build "$build" -j"$(nproc)" --target station station_content bench_launch bench_bare_window \
-    bench_floor_window bench_study_ticks bench_answer_pages bench_preparation bench_bank \
+    bench_floor_window bench_study_ticks bench_answer_pages bench_preparation bench_page_rule bench_bank \
     kiosk_hold_program kiosk_pin_tool >>"$log" 2>&1; then
   tail -n 40 "$log" >&2
   exit 1
@@ -77,6 +77,7 @@ run() {
 }
 failed=0
 run "preparation of a run" "$bin/bench_preparation"
+run "page rule" "$bin/bench_page_rule"
 run "start to window" "$bin/bench_launch" startup "$starts" "$bin/bench_bare_window" "$bin/bench_floor_window" "$page" "$station"
 run "press to study page" "$bin/bench_launch" press "$starts" "$station" "$bin/bench_bare_window"
 run "memory and idle CPU" "$bin/bench_launch" session "$station" "$bin/bench_bare_window" "$bin/bench_floor_window" "$page" 5 30

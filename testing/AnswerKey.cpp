@@ -1,6 +1,6 @@
 #include "testing/AnswerKey.h"
 
-#include "app/ContentFolders.h"
+#include "base/ContentFolders.h"
 
 #include "toolkit/core/Errors.h"
 #include "toolkit/core/Exception.h"

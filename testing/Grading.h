@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Verdict.h"
+
 #include <cstdint>
 
 namespace testrun {
@@ -9,11 +11,8 @@ constexpr int VerdictNext = 1;
 constexpr int VerdictSecondChance = 2;
 constexpr int VerdictFailed = 3;
 
-constexpr std::uint32_t ColorGreen = 0x8000;
-constexpr std::uint32_t ColorMaroon = 128;
-// The verdict lines on the result panel (UTF-8).
-inline constexpr const char* PassedText = "Тест успешно сдан!";
-inline constexpr const char* FailedText = "Тест не сдан!";
+constexpr std::uint32_t ColorGreen = station::PassedColor;
+constexpr std::uint32_t ColorMaroon = station::FailedColor;
 
 // Right: passed from slot 4 on, else the next question. Wrong: failed when
 // the second chance is used up (retry exactly 1), else the second chance.

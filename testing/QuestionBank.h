@@ -2,7 +2,7 @@
 
 #include "testing/TestRunState.h"
 
-#include "app/ContentFolders.h"
+#include "base/ContentFolders.h"
 
 #include <cstdint>
 #include <string>

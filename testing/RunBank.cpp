@@ -1,6 +1,6 @@
 #include "testing/RunBank.h"
 
-#include "app/ContentFolders.h"
+#include "base/ContentFolders.h"
 
 namespace testrun {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Questions.h"
+
 #include "toolkit/core/StringList.h"
 
 #include <array>
@@ -9,7 +11,7 @@
 
 namespace testrun {
 
-constexpr int QuestionsPerRun = 5;
+using station::QuestionsPerRun;
 
 struct TestRunState {
     std::int32_t TestCount = 0;

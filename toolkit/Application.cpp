@@ -26,6 +26,7 @@ TApplication* current = nullptr;
 std::unique_ptr<QApplication> ownedQtApplication;
 std::unique_ptr<TApplication> ownedApplication;
 std::string exeNameOverride;
+std::string stationFolder;
 
 // Qt reads options of its own from the command line (-style, -reverse,
 // -qwindowtitle, ...); the station reads none, so Qt gets the program's name
@@ -49,6 +50,17 @@ std::string ExeName()
 void SetExeNameOverride(const std::string& path)
 {
     exeNameOverride = path;
+}
+
+void SetStationFolder(const std::string& folder)
+{
+    stationFolder = folder;
+    SetViewFolder(folder);
+}
+
+const std::string& StationFolder()
+{
+    return stationFolder;
 }
 
 TApplication* Application()

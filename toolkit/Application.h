@@ -111,6 +111,12 @@ QString ApplicationTitle();
 std::string ExeName();
 void SetExeNameOverride(const std::string& path); // "": the real one
 
+// The station's folder (ending with '/'), worked out once at start-up and
+// handed to everything that reads from it: the windows, and the HTML views
+// with their page rule and their engine's module.
+void SetStationFolder(const std::string& folder);
+const std::string& StationFolder();
+
 // Step 1 of start-up: everything the window system and the HTML view need
 // before any window exists, and the application objects. Of the command line
 // only the program's name is used; Qt is handed no options of its own.

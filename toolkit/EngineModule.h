@@ -15,7 +15,7 @@ namespace tk::engine {
 
 // What one view's engine reports, and the rule it keeps.
 struct Callbacks {
-    // May a page be shown, or a file read, from this address (see PageRule)?
+    // May a page be shown, or a file read, from this address (see base/PageRule.h)?
     std::function<bool(const QUrl&)> mayShow;
     std::function<void(bool ok)> loaded;
     std::function<void(const QUrl&)> refused;

@@ -2,9 +2,11 @@
 
 #include "toolkit/EngineModule.h"
 #include "toolkit/core/HeldPage.h"
-#include "toolkit/PageRule.h"
+
+#include "base/PageRule.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -17,7 +19,9 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -27,6 +31,8 @@ namespace {
 
 HtmlViewFactory installed;
 QString moduleOverride;
+QString viewFolder;
+std::shared_ptr<const station::PageRule> pageRule; // the station folder's; replaced, never changed
 bool held = false;
 
 // The first window is normally drawn well within this; the views start then at the latest.
@@ -36,7 +42,9 @@ QString EngineModulePath()
 {
     if (!moduleOverride.isEmpty())
         return moduleOverride;
-    return QCoreApplication::applicationDirPath() + u'/' + QString::fromUtf8(engine::ModuleFile);
+    if (viewFolder.isEmpty())
+        return {}; // no station, no module
+    return viewFolder + QString::fromUtf8(engine::ModuleFile);
 }
 
 // Loading the module sets the engine up with the application object already
@@ -121,7 +129,12 @@ public:
     {
         waiting_ = pageLater;
         engine::Callbacks callbacks;
-        callbacks.mayShow = [](const QUrl& url) { return PageRule::ForStation().Allows(url); };
+        callbacks.mayShow = [](const QUrl& url) {
+            // The address as the engine has it, escapes and all: the rule decodes it as the engine does.
+            const QByteArray address = url.toEncoded();
+            const auto rule = pageRule;
+            return rule && rule->Allows(std::string_view(address.constData(), static_cast<std::size_t>(address.size())));
+        };
         callbacks.loaded = [this](bool ok) { emit PageLoaded(ok); };
         callbacks.refused = [this](const QUrl& url) { emit Refused(url); };
         engine_ = CreateEngine(this, callbacks);
@@ -250,6 +263,12 @@ bool WebEngineAvailable()
     if (!configured.isEmpty())
         return QFileInfo(QString::fromLocal8Bit(configured)).isExecutable();
     return QFileInfo(helper).isExecutable();
+}
+
+void SetViewFolder(const std::string& folder)
+{
+    viewFolder = QFile::decodeName(QByteArray::fromStdString(folder));
+    pageRule = folder.empty() ? nullptr : std::make_shared<const station::PageRule>(folder);
 }
 
 void SetEngineModule(const QString& path)

@@ -2,7 +2,7 @@
 // The HTML view: shows a local page given by its full path. Loading is
 // asynchronous and nothing is ever read back from the view.
 //
-// The person stays inside the station's pages (see PageRule), and the back
+// The person stays inside the station's pages (see SetViewFolder), and the back
 // and forward gestures (Alt+Left, Alt+Right, Backspace outside a text field,
 // the mouse's back and forward buttons) move only through pages reached by
 // links since the station's own last Navigate: what the station showed
@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
 
 namespace tk {
 
@@ -56,6 +57,10 @@ bool WebEngineAvailable();
 // The engine's module lies beside the program; tests and benchmarks, whose
 // programs lie elsewhere, name the one built with them.
 void SetEngineModule(const QString& path);
+
+// The station's folder: the views' pages stay inside it (see base/PageRule.h),
+// and the engine's module lies in it. Set with the folder at start-up.
+void SetViewFolder(const std::string& folder);
 
 // The text shown in place of the pages when the engine is missing.
 QString UnavailableViewText();

@@ -1,6 +1,6 @@
 #include "tools/BankImport.h"
 
-#include "app/ContentFolders.h"
+#include "base/ContentFolders.h"
 #include "testing/QuestionBank.h"
 #include "testing/TestRunState.h"
 #include "tools/PageCheck.h"

@@ -1,6 +1,7 @@
 #include "tools/BankPrint.h"
 
-#include "app/ContentFolders.h"
+#include "base/ContentFolders.h"
+#include "base/Questions.h"
 #include "testing/TestRunState.h"
 #include "tools/KeyLine.h"
 #include "tools/PdfJoin.h"
@@ -44,7 +45,7 @@ std::string AnswerFromKey(const tk::TStringList* key, int number)
     const std::string& line = key->Strings(number - 1);
     try {
         const auto value = tk::StrToInt(line);
-        if (value < 1 || value > 3)
+        if (value < station::FirstChoice || value > station::LastChoice)
             return "В ключе ответ " + Str(value) + " — вне 1–3: правильно ответить нельзя";
         return "Правильный ответ: " + Str(value);
     } catch (const tk::Exception&) {

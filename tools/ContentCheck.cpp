@@ -1,6 +1,7 @@
 #include "tools/ContentCheck.h"
 
-#include "app/ContentFolders.h"
+#include "base/ContentFolders.h"
+#include "base/Questions.h"
 #include "testing/Draw.h"
 #include "testing/QuestionBank.h"
 #include "testing/Random.h"
@@ -349,7 +350,7 @@ void AddDrawNotes(const Bank& bank, Findings& out)
 void AddDominanceNote(const std::vector<int>& answers, Findings& out)
 {
     const int count = static_cast<int>(answers.size());
-    for (int value = 1; value <= 3; ++value) {
+    for (int value = station::FirstChoice; value <= station::LastChoice; ++value) {
         const int same = static_cast<int>(std::count(answers.begin(), answers.end(), value));
         if (same * 2 <= count)
             continue;
@@ -424,7 +425,7 @@ void CheckKey(const fs::path& folder, const Bank& bank, Findings& out)
                      " и не проверит ответ на вопрос " + question + "; сохраните ключ без BOM");
         } else if (const auto problem = KeyLineProblem(line); !problem.empty()) {
             fault(k, problem + " — ответ на вопрос " + question + " станция не прочтёт и покажет ошибку");
-        } else if (const auto value = tk::StrToInt(line); value < 1 || value > 3) {
+        } else if (const auto value = tk::StrToInt(line); value < station::FirstChoice || value > station::LastChoice) {
             fault(k, "ответ " + Str(value) + " вне 1–3 — на вопрос " + question + " нельзя ответить правильно");
         } else {
             answers.push_back(value);

@@ -4,6 +4,8 @@
 // them right, on a screen of fixed size.
 #include "tools/SourceText.h"
 
+#include "base/Questions.h"
+
 #include <array>
 #include <cstddef>
 #include <string>
@@ -11,7 +13,7 @@
 
 namespace bank {
 
-inline constexpr int ChoicesPerQuestion = 3;
+using station::ChoicesPerQuestion;
 // What the test window shows without scrolling, in characters.
 inline constexpr std::size_t MaxQuestionCharacters = 1000;
 inline constexpr std::size_t MaxChoiceCharacters = 300;
@@ -26,7 +28,7 @@ struct Question {
     int line = 0; // where it starts in the file
     Text text;
     std::array<Text, ChoicesPerQuestion> choices;
-    int right = 0; // 1..3
+    int right = 0; // FirstChoice..LastChoice
 };
 
 // What a format found before the station's rule is applied.

@@ -3,6 +3,8 @@
 #include "tools/Charset.h"
 #include "tools/KeyLine.h"
 
+#include "base/PageRule.h"
+
 #include <gumbo.h>
 
 #include <algorithm>
@@ -75,31 +77,6 @@ int LineOfOffset(std::string_view bytes, std::size_t offset)
     return line;
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-std::string PercentDecoded(std::string_view text)
-{
-    std::string out;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (text[at] == '%' && at + 2 < text.size() && HexValue(text[at + 1]) >= 0 && HexValue(text[at + 2]) >= 0) {
-            out += static_cast<char>(HexValue(text[at + 1]) * 16 + HexValue(text[at + 2]));
-            at += 2;
-        } else {
-            out += text[at];
-        }
-    }
-    return out;
-}
-
 // The scheme of a URL ("http"), lower case; empty for a relative reference.
 std::string SchemeOf(std::string_view url)
 {
@@ -120,18 +97,12 @@ bool IsWebScheme(const std::string& scheme)
     return scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "ws" || scheme == "wss";
 }
 
-// `path` lies inside `folder` (both as the file system resolves them).
-bool Inside(const fs::path& path, const fs::path& folder)
+std::vector<std::string> KeyNames(const PagePlaces& places)
 {
-    const auto mismatch = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
-    return mismatch.first == folder.end() || (std::next(mismatch.first) == folder.end() && mismatch.first->empty());
-}
-
-fs::path Resolved(const fs::path& path)
-{
-    std::error_code ec;
-    auto resolved = fs::weakly_canonical(path, ec);
-    return ec ? path.lexically_normal() : resolved;
+    std::vector<std::string> names;
+    for (const auto& key : places.keys)
+        names.push_back(fs::absolute(key).string());
+    return names;
 }
 
 // The charset a page declares in a <meta>, lower case; empty when none.
@@ -220,10 +191,9 @@ private:
 class Inspector {
 public:
     Inspector(std::string_view bytes, const fs::path& page, PageKind kind, const PagePlaces& places)
-        : bytes_(bytes), page_(page), kind_(kind), station_(Resolved(places.station))
+        : bytes_(bytes), page_(page), kind_(kind), rule_(fs::absolute(places.station).string(), KeyNames(places)),
+          pageFolderUrl_(station::FileUrl(fs::absolute(page).parent_path().string()) + "/")
     {
-        for (const auto& key : places.keys)
-            keys_.push_back(Resolved(key));
     }
 
     std::vector<PageFinding> Run()
@@ -428,34 +398,36 @@ private:
         if (!scheme.empty() && scheme != "file")
             return fault(": такие адреса станция не открывает");
 
-        std::string path = target;
-        if (scheme == "file") {
-            path = path.substr(5);
-            if (path.rfind("//", 0) == 0) {
-                const auto slash = path.find('/', 2);
-                path = slash == std::string::npos ? "/" : path.substr(slash);
-            }
-        }
-        path = PercentDecoded(path.substr(0, path.find_first_of("?#")));
-        std::replace(path.begin(), path.end(), '\\', '/');
-        if (path.empty())
+        if (scheme.empty() && target.front() == '?')
             return; // only a query or a fragment: this very page
-        const fs::path resolved = Resolved(path.front() == '/' ? fs::path(path) : page_.parent_path() / path);
-        if (!Inside(resolved, station_))
-            return fault(" ведёт за пределы папки станции, а станция показывает только свою папку");
-        if (std::find(keys_.begin(), keys_.end(), resolved) != keys_.end())
-            return fault(" ведёт на ключ ответов, а его станция не показывает");
-        std::error_code ec;
-        const auto status = fs::status(resolved, ec);
-        if (fs::is_directory(status))
-            return fault(" ведёт на папку, а не на файл");
-        if (!fs::exists(status)) {
+        // The address as the engine will load it, judged by the station's own rule.
+        const std::string address = scheme == "file"                                   ? target
+                                    : target.front() == '/' || target.front() == '\\' ? "file://" + target
+                                                                                       : pageFolderUrl_ + target;
+        switch (rule_.Judge(address)) {
+        case station::PageVerdict::Shown: return;
+        case station::PageVerdict::Missing:
+        case station::PageVerdict::Absent: {
+            const fs::path missing = station::FileUrlPath(address).value_or(station::FilePath{}).path;
             std::string why = ": такого файла нет";
-            if (const auto twin = CaseTwin(resolved.parent_path(), resolved.filename().string()); !twin.empty())
+            if (const auto twin = CaseTwin(missing.parent_path(), missing.filename().string()); !twin.empty())
                 why += " (есть «" + Shown(twin) + "», но регистр букв в имени важен)";
             fault(why);
             findings_.back().missing = resolved;
             return;
+        }
+        case station::PageVerdict::Outside:
+            return fault(" ведёт за пределы папки станции, а станция показывает только свою папку");
+        case station::PageVerdict::OtherMachine:
+            return fault(" ведёт на другой компьютер, а станция показывает только свою папку");
+        case station::PageVerdict::Key: return fault(" ведёт на ключ ответов, а его станция не показывает");
+        case station::PageVerdict::Folder: return fault(" ведёт на папку, а не на файл");
+        case station::PageVerdict::NotPlain:
+            return fault(" ведёт не на обычный файл, а на канал, сокет или устройство — станция такое не открывает");
+        case station::PageVerdict::Unknown:
+        case station::PageVerdict::OtherScheme:
+            return fault(": файл по такому адресу не опознать (ссылка по кругу или в никуда, «%2F» в имени, слишком "
+                         "длинный путь), и станция его не открывает");
         }
     }
 
@@ -481,8 +453,8 @@ private:
     std::string_view bytes_;
     fs::path page_;
     PageKind kind_;
-    fs::path station_;
-    std::vector<fs::path> keys_;
+    station::PageRule rule_;
+    std::string pageFolderUrl_; // relative addresses start from here
     std::string converted_;
     std::string baseUrl_;
     std::vector<std::string> texts_;

@@ -1,9 +1,11 @@
 #include "tools/PrintPages.h"
 
 #include "toolkit/EnginePages.h"
-#include "toolkit/PageRule.h"
+
+#include "base/PageRule.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -12,15 +14,26 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 
+#include <memory>
+#include <string_view>
+#include <utility>
+
 namespace bank {
 namespace {
+
+// The address as the engine has it, escapes and all: the rule decodes it as the engine does.
+bool MayRead(const station::PageRule& rule, const QUrl& url)
+{
+    const QByteArray address = url.toEncoded();
+    return rule.Allows(std::string_view(address.constData(), static_cast<std::size_t>(address.size())));
+}
 
 // The station's own view decides where its pages lead; the print lets them
 // lead nowhere but to the page it loads, and to the pages it writes itself.
 class PrintedPage final : public tk::QuietPage {
 public:
-    PrintedPage(QWebEngineProfile* profile, const tk::PageRule& rule, QObject* parent)
-        : tk::QuietPage(profile, parent), rule_(rule)
+    PrintedPage(QWebEngineProfile* profile, std::shared_ptr<const station::PageRule> rule, QObject* parent)
+        : tk::QuietPage(profile, parent), rule_(std::move(rule))
     {
     }
 
@@ -28,11 +41,11 @@ protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override
     {
         return url.scheme() == QLatin1String("data") || url == QUrl(QStringLiteral("about:blank")) ||
-               rule_.Allows(url);
+               MayRead(*rule_, url);
     }
 
 private:
-    tk::PageRule rule_;
+    std::shared_ptr<const station::PageRule> rule_;
 };
 
 } // namespace
@@ -77,8 +90,8 @@ void PageRenderer::NewPage()
     // A page whose scripts never let go is dropped with its profile.
     delete page_;
     owner_ = std::make_unique<QObject>();
-    const tk::PageRule rule(station_);
-    profile_ = tk::NewPagesProfile(owner_.get(), [rule](const QUrl& url) { return rule.Allows(url); });
+    const auto rule = std::make_shared<const station::PageRule>(QFile::encodeName(station_).toStdString());
+    profile_ = tk::NewPagesProfile(owner_.get(), [rule](const QUrl& url) { return MayRead(*rule, url); });
     page_ = new PrintedPage(profile_, rule, nullptr);
     QObject::connect(page_, &QWebEnginePage::loadFinished, [this](bool ok) { Loaded(ok); });
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Renders pages to PDF with the browser engine the station shows them with,
 // set up as the station's view is (see toolkit/EnginePages.h) and reading what
-// the station's view may read (toolkit/PageRule.h).
+// the station's view may read (base/PageRule.h).
 #include <QByteArray>
 #include <QObject>
 #include <QString>

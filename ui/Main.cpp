@@ -10,7 +10,7 @@
 
 #include "toolkit/core/FilePath.h"
 
-#include "app/ContentFolders.h"
+#include "base/ContentFolders.h"
 
 TForm1* Form1 = nullptr;
 std::string InstrPath;
@@ -77,7 +77,7 @@ TForm1::TForm1() : TForm(QStringLiteral("Инструктаж [Демо] - Пр�
 
 void TForm1::FormCreate()
 {
-    InstrPath = tk::ExtractFilePath(tk::ExeName()) + station::StudyPage;
+    InstrPath = tk::StationFolder() + station::StudyPage;
     CppWebBrowser1->Navigate(QString::fromStdString(InstrPath));
     ProgressBar1->SetPosition(600);
 }

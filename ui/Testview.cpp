@@ -5,7 +5,8 @@
 #include "ui/Notice.h"
 #include "ui/Pictures.h"
 
-#include "app/ContentFolders.h"
+#include "base/ContentFolders.h"
+#include "base/Verdict.h"
 
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
@@ -131,7 +132,7 @@ void TTestForm::FormActivate()
 
     // The bank is taken before it is counted: a bank swapped in meanwhile
     // cannot lend the run its count, pages or key.
-    runBank_.Open(tk::ExtractFilePath(tk::ExeName()) + station::BankFolder);
+    runBank_.Open(tk::StationFolder() + station::BankFolder);
     bool counted = false;
     try {
         TestRun.TestCount = testrun::CountTests(TestRun);
@@ -150,7 +151,7 @@ void TTestForm::FormActivate()
     RandomGenerator.Seed(static_cast<std::uint32_t>(std::time(nullptr)));
     testrun::DrawQuestions(TestRun, RandomGenerator, trace);
     Trace(tk::IntToStr(TestRun.TestNo[testrun::QuestionsPerRun - 1]));
-    testrun::BuildTestPaths(TestRun, tk::ExtractFilePath(tk::ExeName()), trace);
+    testrun::BuildTestPaths(TestRun, tk::StationFolder(), trace);
     testrun::HoldRunBank(TestRun, runBank_);
     ShowQuestion();
     testrun::LoadAnswerKey(TestRun, trace);
@@ -247,7 +248,7 @@ void TTestForm::ApplyVerdict()
         TestRun.ResultColor = passed ? testrun::ColorGreen : testrun::ColorMaroon;
         Form1->Show();
         Form1->Panel1->SetColor(TestRun.ResultColor);
-        Form1->Label1->SetCaption(QString::fromUtf8(passed ? testrun::PassedText : testrun::FailedText));
+        Form1->Label1->SetCaption(QString::fromUtf8(passed ? station::PassedText : station::FailedText));
         Form1->Panel1->setVisible(true);
         Form1->Timer1->SetEnabled(false);
         Form1->StaticText1->setVisible(false);

@@ -5,7 +5,7 @@
 #include "toolkit/Environment.h"
 #include "toolkit/Outcome.h"
 
-#include "testing/Grading.h"
+#include "base/Verdict.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -40,9 +40,9 @@ std::optional<HoldOutcome> OutcomeFor(std::string_view word)
 {
     using tk::Outcome;
     if (word == tk::OutcomeWord(Outcome::Passed))
-        return HoldOutcome{QString::fromUtf8(testrun::PassedText), Rgb(testrun::ColorGreen)};
+        return HoldOutcome{QString::fromUtf8(station::PassedText), Rgb(station::PassedColor)};
     if (word == tk::OutcomeWord(Outcome::Failed))
-        return HoldOutcome{QString::fromUtf8(testrun::FailedText), Rgb(testrun::ColorMaroon)};
+        return HoldOutcome{QString::fromUtf8(station::FailedText), Rgb(station::FailedColor)};
     if (word == tk::OutcomeWord(Outcome::BrokenOff) || word == tk::OutcomeWord(Outcome::Started))
         return HoldOutcome{QStringLiteral("Тестирование прервано"), BrokenOffRgb};
     return std::nullopt;

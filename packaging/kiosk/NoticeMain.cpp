@@ -4,7 +4,7 @@
 // session, seeing it end early, still waits out the time.
 #include "Notice.h"
 
-#include "app/WindowSet.h"
+#include "base/Title.h"
 #include "toolkit/Application.h"
 
 #include <QApplication>

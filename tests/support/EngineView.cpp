@@ -25,11 +25,14 @@ StationFolder::StationFolder()
     outside_ = dir_.filePath(QStringLiteral("outside")) + u'/';
     QDir().mkpath(base_);
     QDir().mkpath(outside_);
+    // For the views made here, and for a start-up, which works the folder out itself.
+    tk::SetStationFolder(QFile::encodeName(base_).toStdString());
     tk::SetExeNameOverride((base_ + QStringLiteral("briefing-station")).toStdString());
 }
 
 StationFolder::~StationFolder()
 {
+    tk::SetStationFolder("");
     tk::SetExeNameOverride("");
 }
 

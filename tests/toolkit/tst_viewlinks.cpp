@@ -5,8 +5,12 @@
 #include "EngineView.h"
 #include "TestMain.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QWebEnginePage>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using engine::Evaluate;
 using engine::Shows;
@@ -46,8 +50,26 @@ private slots:
             "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg==");
         folder->File(folder->Path(QStringLiteral("res/pic.png")), picture);
         folder->File(folder->Outside() + QStringLiteral("pic.png"), picture);
+        // Names that are not UTF-8 lead to the machine's root and to the key; a
+        // second name of the key; a pipe, which nobody may wait on.
+        const QByteArray res = QFile::encodeName(folder->Path(QStringLiteral("res/")));
+        QVERIFY(::symlink("/", (res + "\xFF").constData()) == 0);
+        QVERIFY(::symlink("../TESTS/ANS.a", (res + "\xFE").constData()) == 0);
+        QVERIFY(::link((res + "../TESTS/ANS.a").constData(), (res + "hard.txt").constData()) == 0);
+        QVERIFY(::mkfifo((res + "pipe.txt").constData(), 0600) == 0);
+        // And a folder so named inside, whose file is read only when the name is decoded byte for byte.
+        QVERIFY(::mkdir((res + "\xFC").constData(), 0700) == 0);
+        QVERIFY(::symlink("../text.txt", (res + "\xFC/in.txt").constData()) == 0);
     }
-    void cleanup() { folder.reset(); }
+    void cleanup()
+    {
+        // Qt cannot name what is not UTF-8, so its clean-up would leave these behind.
+        const QByteArray res = QFile::encodeName(folder->Path(QStringLiteral("res/")));
+        for (const char* name : {"\xFF", "\xFE", "\xFC/in.txt"})
+            ::unlink((res + name).constData());
+        ::rmdir((res + "\xFC").constData());
+        folder.reset();
+    }
     void initTestCase() { w = std::make_unique<engine::ViewWindow>(); }
     void cleanupTestCase() { w.reset(); }
 
@@ -98,6 +120,8 @@ private slots:
             << "http://example.com/post";
         QTest::newRow("a frame from outside") << "<iframe src='../../outside/secret.htm'></iframe>" << "~secret.htm";
         QTest::newRow("a frame with the key") << "<iframe src='../TESTS/ANS.a'></iframe>" << "^TESTS/ANS.a";
+        QTest::newRow("a link through a non-UTF-8 link to /") << linked.arg("%FF/etc/passwd") << "^res/%FF/etc/passwd";
+        QTest::newRow("a frame through a non-UTF-8 link to the key") << "<iframe src='%FE'></iframe>" << "^res/%FE";
         QTest::newRow("a frame from the web") << "<iframe src='http://example.com/'></iframe>" << "http://example.com/";
         QTest::newRow("an object with the key") << "<object data='../TESTS/ANS.a'></object>" << "^TESTS/ANS.a";
         QTest::newRow("a meta refresh to the web")
@@ -158,6 +182,11 @@ private slots:
         QTest::newRow("fetch from outside") << fetch << "../../outside/secret.htm" << "BLOCKED";
         QTest::newRow("fetch of a machine file") << fetch << "file:///etc/passwd" << "BLOCKED";
         QTest::newRow("fetch of a folder") << fetch << "../TESTS/" << "BLOCKED";
+        QTest::newRow("fetch inside a folder named not in UTF-8: read") << fetch << "%FC/in.txt" << "READ";
+        QTest::newRow("fetch through a non-UTF-8 link to /") << fetch << "%FF/etc/passwd" << "BLOCKED";
+        QTest::newRow("fetch through a non-UTF-8 link to the key") << fetch << "%FE" << "BLOCKED";
+        QTest::newRow("fetch of the key under a second name") << fetch << "hard.txt" << "BLOCKED";
+        QTest::newRow("fetch of a pipe") << fetch << "pipe.txt" << "BLOCKED";
         QTest::newRow("XHR inside: read") << xhr << "text.txt" << "READ";
         QTest::newRow("XHR of the key") << xhr << "../TESTS/ANS.a" << "BLOCKED";
         QTest::newRow("XHR from outside") << xhr << "../../outside/secret.htm" << "BLOCKED";

@@ -5,7 +5,7 @@
 #include "RecordingView.h"
 #include "ScriptedDialogs.h"
 
-#include "app/ContentFolders.h"
+#include "base/ContentFolders.h"
 #include "app/WindowSet.h"
 #include "ui/Indoor.h"
 #include "ui/Main.h"
@@ -27,7 +27,7 @@ public:
         base = dir.path() + QLatin1Char('/');
         previousDir = QDir::currentPath();
         QDir::setCurrent(dir.path());
-        tk::SetExeNameOverride((base + QStringLiteral("briefing-station")).toStdString());
+        tk::SetStationFolder(QFile::encodeName(base).toStdString());
         app = std::make_unique<tk::TApplication>();
         station::CreateWindowSet(*app);
     }
@@ -37,7 +37,7 @@ public:
         TestRun = testrun::TestRunState{};
         study::ProcessClock() = study::StudyClock{};
         InstrPath.clear();
-        tk::SetExeNameOverride("");
+        tk::SetStationFolder("");
         QDir::setCurrent(previousDir);
     }
 

@@ -17,7 +17,7 @@ private slots:
     {
         tk::SetHtmlViewFactory(nullptr); // the real engine
         engine::UseBuiltEngine();
-        tk::SetExeNameOverride(STATION_CONTENT "/briefing-station");
+        tk::SetStationFolder(STATION_CONTENT "/");
         ScriptedDialogs boxes;
         TForm1* form = nullptr; // outlives the application, which clears it when freeing the window
         tk::TApplication app;
@@ -34,7 +34,7 @@ private slots:
         QCOMPARE(loads, QList<bool>{true});
         QCOMPARE(InstrPath, std::string(STATION_CONTENT "/res/INSTR.htm"));
         QVERIFY(boxes.Shown().empty());
-        tk::SetExeNameOverride("");
+        tk::SetStationFolder("");
     }
 };
 
