@@ -413,7 +413,7 @@ private:
             if (const auto twin = CaseTwin(missing.parent_path(), missing.filename().string()); !twin.empty())
                 why += " (есть «" + Shown(twin) + "», но регистр букв в имени важен)";
             fault(why);
-            findings_.back().missing = resolved;
+            findings_.back().missing = missing;
             return;
         }
         case station::PageVerdict::Outside:
