@@ -12,8 +12,8 @@
 #include "toolkit/core/StrToInt.h"
 #include "toolkit/core/StringList.h"
 
+#include <QApplication>
 #include <QDate>
-#include <QGuiApplication>
 
 #include <unistd.h>
 
@@ -31,6 +31,13 @@ constexpr const char* Font = "\"Liberation Sans\", \"DejaVu Sans\", Arial, sans-
 constexpr std::size_t MaxListedFindings = 200;
 
 std::string Str(std::int64_t n) { return std::to_string(n); }
+
+// The test window's view the pages are measured in, as the operator reads it.
+std::string ViewSizeText()
+{
+    const QSize view = SmallestQuestionView();
+    return Str(view.width()) + "×" + Str(view.height()) + " точек, экран 96 точек на дюйм";
+}
 
 // The right answer of page `number` as the station reads it from the key.
 std::string AnswerFromKey(const tk::TStringList* key, int number)
@@ -111,6 +118,19 @@ std::string OutputProblem(const fs::path& pdf)
     return {};
 }
 
+// A question page measured in the test window's view: one that needs
+// scrolling is named; one that could not be measured leaves the fit unsaid.
+void NoteScrolling(const PrintItem& item, std::optional<bool> scrolls, PrintPlan& plan, std::ostream& err)
+{
+    if (!scrolls) {
+        plan.measured = false;
+    } else if (*scrolls) {
+        plan.scrolling.push_back(item.file);
+        err << item.file << ": страница не помещается в окне теста без прокрутки (" << ViewSizeText()
+            << "): человек может не увидеть вопрос или ответ целиком\n";
+    }
+}
+
 } // namespace
 
 std::string PageHeading(const PrintItem& item, int questions)
@@ -163,6 +183,17 @@ std::string TitlePageHtml(const PrintPlan& plan, const std::string& date)
                 + ". С таким содержимым станция будет работать неправильно:</p>\n" + FindingList(faults);
     if (!infos.empty())
         body += "<p>Замечания:</p>\n" + FindingList(infos);
+    if (plan.measured && plan.scrolling.empty() && plan.questions > 0)
+        body += "<p class=\"ok\">Каждая страница вопроса видна в окне теста целиком, без прокрутки (" + ViewSizeText()
+                + ").</p>\n";
+    if (!plan.scrolling.empty()) {
+        body += "<p class=\"fault\">Не помещаются в окне теста без прокрутки (" + ViewSizeText() + "), страниц: "
+                + Str(static_cast<std::int64_t>(plan.scrolling.size()))
+                + ". Человек может не увидеть вопрос или ответ целиком:</p>\n<ul>\n";
+        for (const auto& file : plan.scrolling)
+            body += "<li>" + EscapeHtml(file) + "</li>\n";
+        body += "</ul>\n";
+    }
     body += "<h2>Содержание</h2>\n<p>Материал инструктажа (" + std::string(station::StudyPage) + ")";
     if (plan.questions > 0)
         body += ", затем вопросы 1–" + Str(plan.questions) + " (" + station::PageFile(1) + " … "
@@ -204,28 +235,26 @@ int PrintStation(const std::string& folder, const std::string& pdf, std::ostream
         err << pdf << ": " << problem << "\n";
         return 1;
     }
-    const PrintPlan plan = PlanPrint(folder);
+    PrintPlan plan = PlanPrint(folder);
     PageRenderer renderer(QString::fromStdString(plan.folder));
     const std::size_t total = plan.items.size() + 1;
     std::vector<std::string> parts;
     QString why;
 
+    // The first page lists what the pages show: it is rendered once they are.
     err << "Печать 1 из " << total << ": первая страница\n";
-    const auto title = renderer.RenderHtml(
-        QString::fromStdString(TitlePageHtml(plan, QDate::currentDate().toString("dd.MM.yyyy").toStdString())), &why);
-    if (!title) {
-        err << "briefing-bank: первая страница не напечаталась: " << why.toStdString() << "\n";
-        return 1;
-    }
-    parts.emplace_back(title->constData(), static_cast<std::size_t>(title->size()));
+    parts.emplace_back();
+    plan.measured = true;
 
     for (std::size_t k = 0; k < plan.items.size(); ++k) {
         const PrintItem& item = plan.items[k];
         err << "Печать " << k + 2 << " из " << total << ": " << item.file << "\n";
         std::optional<QByteArray> rendered;
+        std::optional<bool> scrolls;
         if (fs::is_regular_file(item.path, ec)) {
             rendered = renderer.RenderFile(QString::fromStdString(item.path.string()), AnnotationScript(item, plan.questions),
                                            &why);
+            scrolls = renderer.LastPageScrolls();
         } else {
             why = item.question ? QStringLiteral("страницы нет: станция покажет вместо этого вопроса ошибку")
                                 : QStringLiteral("страницы инструктажа нет: окно инструктажа покажет ошибку");
@@ -240,7 +269,17 @@ int PrintStation(const std::string& folder, const std::string& pdf, std::ostream
             }
         }
         parts.emplace_back(rendered->constData(), static_cast<std::size_t>(rendered->size()));
+        if (item.question > 0)
+            NoteScrolling(item, scrolls, plan, err);
     }
+
+    const auto title = renderer.RenderHtml(
+        QString::fromStdString(TitlePageHtml(plan, QDate::currentDate().toString("dd.MM.yyyy").toStdString())), &why);
+    if (!title) {
+        err << "briefing-bank: первая страница не напечаталась: " << why.toStdString() << "\n";
+        return 1;
+    }
+    parts.front().assign(title->constData(), static_cast<std::size_t>(title->size()));
 
     try {
         const int pages = pdfjoin::JoinPdfs(parts, pdf, "Вводный инструктаж: материал и вопросы — " + plan.folder);
@@ -251,6 +290,9 @@ int PrintStation(const std::string& folder, const std::string& pdf, std::ostream
     }
     if (const int faults = plan.report.Faults(); faults > 0)
         out << "Проверка содержимого нашла ошибки (" << faults << "): они перечислены на первой странице PDF.\n";
+    if (!plan.scrolling.empty())
+        out << "Не помещаются в окне теста без прокрутки страниц: " << plan.scrolling.size()
+            << " — они перечислены на первой странице PDF.\n";
     return 0;
 }
 
@@ -270,7 +312,7 @@ int RunPrintCommand(int& argc, char** argv, const std::string& folder, const std
         if (type == QtCriticalMsg || type == QtFatalMsg)
             std::fprintf(stderr, "%s\n", qPrintable(message));
     });
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv); // the pages are measured in a view of the test window's size
     return PrintStation(folder, pdf, out, err);
 }
 

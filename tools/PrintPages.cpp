@@ -1,7 +1,9 @@
 #include "tools/PrintPages.h"
 
+#include "toolkit/Dpi.h"
 #include "toolkit/EnginePages.h"
 #include "toolkit/PageRule.h"
+#include "ui/Testview.h"
 
 #include <QEventLoop>
 #include <QMarginsF>
@@ -11,6 +13,9 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineView>
+
+#include <string_view>
 
 namespace bank {
 namespace {
@@ -63,7 +68,26 @@ bool Await(const std::shared_ptr<Pending>& pending, int timeoutMs)
     return pending->done;
 }
 
+// The document's scroll size and the part of it the view shows.
+constexpr const char* MeasureScript = "(function () {"
+                                      " var e = document.scrollingElement || document.documentElement;"
+                                      " if (!e) return null;"
+                                      " return [e.scrollWidth, e.scrollHeight, e.clientWidth, e.clientHeight];"
+                                      " })()";
+
 } // namespace
+
+QSize SmallestQuestionView()
+{
+    // The station's windows scale down from their design at 120 ppi; 96 ppi
+    // is the least dense screen they are made for.
+    constexpr int SmallestPixelsPerInch = 96;
+    const tk::DpiScale scale(SmallestPixelsPerInch);
+    for (const tk::ControlDef& control : TTestForm::Layout())
+        if (std::string_view(control.name) == "CppWebBrowser1")
+            return {scale(control.width), scale(control.height)};
+    return {};
+}
 
 QString JsString(const QString& text)
 {
@@ -81,12 +105,17 @@ QString JsString(const QString& text)
 
 PageRenderer::PageRenderer(const QString& station) : station_(station)
 {
+    view_ = std::make_unique<QWebEngineView>();
+    view_->setAttribute(Qt::WA_DontShowOnScreen);
+    view_->resize(SmallestQuestionView());
     NewPage();
+    view_->show();
 }
 
 PageRenderer::~PageRenderer()
 {
-    // The page must go before its profile.
+    // The view goes before its page, the page before its profile.
+    view_.reset();
     delete page_;
     page_ = nullptr;
 }
@@ -94,11 +123,14 @@ PageRenderer::~PageRenderer()
 void PageRenderer::NewPage()
 {
     // A page whose scripts never let go is dropped with its profile.
-    delete page_;
-    owner_ = std::make_unique<QObject>();
+    QWebEnginePage* const old = page_;
+    auto owner = std::make_unique<QObject>();
     const tk::PageRule rule(station_);
-    profile_ = tk::NewPagesProfile(owner_.get(), [rule](const QUrl& url) { return rule.Allows(url); });
+    profile_ = tk::NewPagesProfile(owner.get(), [rule](const QUrl& url) { return rule.Allows(url); });
     page_ = new PrintedPage(profile_, rule, nullptr);
+    view_->setPage(page_);
+    delete old;
+    owner_ = std::move(owner);
 }
 
 std::optional<QByteArray> PageRenderer::RenderFile(const QString& path, const QString& script, QString* error)
@@ -121,6 +153,7 @@ std::optional<QByteArray> PageRenderer::Render(const std::function<void()>& load
         return std::nullopt;
     };
     const int seconds = StepTimeoutMs / 1000;
+    lastScrolls_.reset();
 
     auto loaded = std::make_shared<Pending>();
     const auto connection = QObject::connect(page_, &QWebEnginePage::loadFinished, [loaded](bool ok) {
@@ -134,6 +167,21 @@ std::optional<QByteArray> PageRenderer::Render(const std::function<void()>& load
         return fail(QStringLiteral("страница не загрузилась за %1 с").arg(seconds), true);
     if (!loaded->ok)
         return fail(QStringLiteral("страница не загрузилась"), false);
+
+    auto measured = std::make_shared<Pending>();
+    page_->runJavaScript(QString::fromLatin1(MeasureScript), QWebEngineScript::ApplicationWorld,
+                         [measured](const QVariant& result) {
+                             const QVariantList size = result.toList();
+                             measured->ok = size.size() == 4;
+                             if (measured->ok)
+                                 measured->data = QByteArray::number(size[0].toInt() > size[2].toInt() ||
+                                                                     size[1].toInt() > size[3].toInt());
+                             measured->Finish();
+                         });
+    if (!Await(measured, StepTimeoutMs))
+        return fail(QStringLiteral("скрипты страницы не отпускают её %1 с").arg(seconds), true);
+    if (measured->ok)
+        lastScrolls_ = measured->data == "1";
 
     if (!script.isEmpty()) {
         auto ran = std::make_shared<Pending>();

@@ -4,6 +4,7 @@
 // the station's view may read (toolkit/PageRule.h).
 #include <QByteArray>
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <QUrl>
 
@@ -13,8 +14,14 @@
 
 class QWebEnginePage;
 class QWebEngineProfile;
+class QWebEngineView;
 
 namespace bank {
+
+// The test window's view on the smallest screen the station is made for
+// (96 pixels per inch), in CSS pixels: the station's views draw one device
+// pixel per CSS pixel at zoom 1.
+QSize SmallestQuestionView();
 
 class PageRenderer {
 public:
@@ -32,6 +39,11 @@ public:
     // A page of our own making.
     std::optional<QByteArray> RenderHtml(const QString& html, QString* error);
 
+    // Whether the page rendered last needed scrolling (or was cut) in a view
+    // of SmallestQuestionView(), measured before anything was added to it;
+    // nothing when it could not be measured.
+    std::optional<bool> LastPageScrolls() const { return lastScrolls_; }
+
     // How long each step may take before the page counts as not showing.
     static constexpr int StepTimeoutMs = 30000;
 
@@ -43,6 +55,10 @@ private:
     std::unique_ptr<QObject> owner_; // the profile, its interceptor and the page
     QWebEngineProfile* profile_ = nullptr;
     QWebEnginePage* page_ = nullptr;
+    // Shows the page at the test window's size, so that it is laid out as a
+    // person sees it; never on screen.
+    std::unique_ptr<QWebEngineView> view_;
+    std::optional<bool> lastScrolls_;
 };
 
 // A string as a JavaScript literal.
