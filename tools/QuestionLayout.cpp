@@ -36,23 +36,37 @@ constexpr double Slack = 8;
 
 using Line = std::u32string;
 
-// Width of a character in ems, never less than Liberation Sans gives it (the
-// station's font); bold letters are wider still (see Bold).
+// Advance widths of Liberation Sans, the station's font, in hundredths of an
+// em, the larger of its regular and bold faces, rounded up: ' ' to '~', then
+// Ё, А to я, ё.
+constexpr std::array<unsigned char, 161> Widths{
+    28, 34, 48, 56, 56, 89, 73, 24, 34, 34, 39, 59, 28, 34, 28, 28, 56, 56, 56, 56, 56, 56, 56, 56, 56, 56, 34,
+    34, 59, 59, 59, 62, 102, 73, 73, 73, 73, 67, 62, 78, 73, 28, 56, 73, 62, 84, 73, 78, 67, 78, 73, 67, 62, 73,
+    67, 95, 67, 67, 62, 34, 28, 34, 59, 56, 34, 56, 62, 56, 62, 56, 34, 62, 62, 28, 28, 56, 28, 89, 62, 62, 62,
+    62, 39, 56, 34, 62, 56, 78, 56, 56, 50, 39, 28, 39, 59, 67, 73, 72, 73, 57, 72, 67, 93, 63, 72, 72, 62, 71,
+    84, 73, 78, 72, 67, 73, 62, 64, 86, 67, 74, 71, 101, 102, 87, 98, 72, 72, 104, 73, 56, 62, 62, 42, 64, 56,
+    71, 50, 62, 62, 51, 64, 74, 61, 62, 61, 62, 56, 49, 56, 88, 56, 62, 59, 84, 85, 73, 86, 62, 56, 86, 59, 56};
+// Room for the rounding of advances to whole pixels at small sizes.
+constexpr double Rounding = 1.05;
+
+// Width of a character in ems, never less than the font gives it.
 double Em(char32_t c)
 {
-    constexpr std::u32string_view Narrow = U" ijlftrI!,.:;'|()[]`-";
-    constexpr std::u32string_view WideLower = U"mwжмфшщъыю";
-    if (Narrow.find(c) != std::u32string_view::npos)
-        return 0.4;
-    if (WideLower.find(c) != std::u32string_view::npos || (c >= U'A' && c <= U'Z') || c == U'@' || c == U'%')
-        return 1.0;
-    if (c < 0x80 || (c >= 0x430 && c <= 0x44F) || c == 0x451)
-        return 0.62;
-    if ((c >= 0x410 && c <= 0x42F) || c == 0x401)
-        return 1.0;
-    return 1.3; // other scripts, symbols, pictographs
+    double em = 1.3; // other scripts, symbols, pictographs
+    if (c >= 0x20 && c <= 0x7E)
+        em = Widths[c - 0x20] / 100.0;
+    else if (c == 0x401)
+        em = Widths[95] / 100.0;
+    else if (c >= 0x410 && c <= 0x44F)
+        em = Widths[96 + (c - 0x410)] / 100.0;
+    else if (c == 0x451)
+        em = Widths[160] / 100.0;
+    else if (c == 0xAB || c == 0xBB || c == 0x2013)
+        em = 0.56; // « » –
+    else if (c == 0x2014 || c == 0x2026)
+        em = 1.0; // — …
+    return em * Rounding;
 }
-constexpr double Bold = 1.1;
 
 // The lines a text starts as the browser shows it: plain text breaks at its
 // line breaks; HTML at <br> and around blocks, its tags unseen, its blanks
@@ -114,7 +128,7 @@ std::vector<Line> ShownLines(const Text& text)
 
 // Rows a text takes in a box `width` ems wide, wrapped as the browser wraps
 // it: at blanks, and inside a word only when the word is wider than the box.
-int Rows(const Text& text, double width, double scale)
+int Rows(const Text& text, double width)
 {
     int rows = 0;
     for (const Line& line : ShownLines(text)) {
@@ -125,8 +139,8 @@ int Rows(const Text& text, double width, double scale)
             const std::size_t end = std::min(line.find(U' ', at), line.size());
             double word = 0;
             for (std::size_t k = at; k < end; ++k)
-                word += Em(line[k]) * scale;
-            const double space = used > 0 ? Em(U' ') * scale : 0;
+                word += Em(line[k]);
+            const double space = used > 0 ? Em(U' ') : 0;
             if (used + space + word <= width) {
                 used += space + word;
             } else if (word <= width) {
@@ -138,7 +152,7 @@ int Rows(const Text& text, double width, double scale)
                     ++lineRows;
                 used = 0;
                 for (std::size_t k = at; k < end; ++k) {
-                    const double letter = Em(line[k]) * scale;
+                    const double letter = Em(line[k]);
                     if (used + letter > width) {
                         ++lineRows;
                         used = 0;
@@ -169,12 +183,12 @@ double EstimatedHeight(const Text& question, const std::array<Text, ChoicesPerQu
     const Step& s = Steps[static_cast<std::size_t>(step)];
     const double inner = ViewWidth - 2 * s.padSide;
     double height = 2 * s.padTop + s.topFont * SmallLine + s.topPad + TopRule + s.questionAbove
-                    + Rows(question, inner / s.questionFont, Bold) * s.questionFont * QuestionLine + s.questionBelow
+                    + Rows(question, inner / s.questionFont) * s.questionFont * QuestionLine + s.questionBelow
                     + s.hintAbove + s.hintFont * SmallLine;
     const double choiceWidth = (inner - 2 * s.choicePadSide - 2 * ChoiceBorder - s.numberWidth) / s.choiceFont;
     for (const Text& choice : choices)
         height += 2 * (s.choicePadTop + ChoiceBorder) + s.choiceGap
-                  + Rows(choice, choiceWidth, 1.0) * s.choiceFont * ChoiceLine;
+                  + Rows(choice, choiceWidth) * s.choiceFont * ChoiceLine;
     return height;
 }
 

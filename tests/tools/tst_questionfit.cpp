@@ -33,14 +33,14 @@ bank::Draft Draft(bank::Text question, std::array<bank::Text, bank::ChoicesPerQu
     return draft;
 }
 
-// The longest question of whole sentences that the tool sets in `step` or
-// a larger one.
-bank::Draft LongestInStep(int step)
+// The longest question of `piece`s that the tool sets in `step` or a
+// larger one.
+bank::Draft LongestInStep(int step, const std::string& piece)
 {
-    std::string text = Sentence;
+    std::string text = piece;
     const std::array<bank::Text, 3> choices{{{"Да"}, {"Нет"}, {"Не знаю"}}};
-    for (std::string next = text + Sentence; bank::ShownCharacters({next}) <= bank::MaxQuestionCharacters;
-         next += Sentence) {
+    for (std::string next = text + piece; bank::ShownCharacters({next}) <= bank::MaxQuestionCharacters;
+         next += piece) {
         const int set = bank::LayoutStep({next}, choices);
         if (set < 0 || set > step)
             break;
@@ -114,8 +114,11 @@ private slots:
             << Draft({"Строка один\nСтрока два\nСтрока три\nСтрока четыре\n" + shortQuestion},
                      {{{"Да,\nсразу"}, {"Нет,\nпозже"}, {"Не\nзнаю"}}})
             << 13.0;
-        for (int step = 0; step < bank::LayoutSteps; ++step)
-            QTest::addRow("longest question set in step %d", step) << LongestInStep(step) << 13.0;
+        for (int step = 0; step < bank::LayoutSteps; ++step) {
+            QTest::addRow("longest question set in step %d", step) << LongestInStep(step, Sentence) << 13.0;
+            QTest::addRow("longest question of wide letters set in step %d", step)
+                << LongestInStep(step, "ЖЩЮШ ЫЮМ ") << 13.0;
+        }
     }
 
     void fitsTheView()
