@@ -12,6 +12,9 @@
 
 namespace {
 
+constexpr const char* Sentence = "Работник обязан немедленно сообщить руководителю о несчастном случае. ";
+constexpr const char* Choice = "Отключить оборудование, оградить место и вызвать помощь. ";
+
 std::string Repeat(const std::string& piece, std::size_t characters)
 {
     std::string text;
@@ -20,33 +23,27 @@ std::string Repeat(const std::string& piece, std::size_t characters)
     return text;
 }
 
-constexpr const char* Sentence = "Работник обязан немедленно сообщить руководителю о несчастном случае. ";
-constexpr const char* Choice = "Отключить оборудование, оградить место и вызвать помощь. ";
-
-bank::Draft Draft(bank::Text question, std::array<bank::Text, bank::ChoicesPerQuestion> choices)
+// A question read from a file; in HTML, each text in Moodle's <p>.
+bank::Draft Draft(std::string question, std::array<std::string, 3> choices, bool moodle = false)
 {
-    bank::Draft draft;
-    draft.line = 1;
-    draft.text = std::move(question);
-    draft.choices.assign(choices.begin(), choices.end());
-    draft.right = {0};
+    const auto text = [&](const std::string& value) {
+        return moodle ? bank::Text{"<p>" + value + "</p>", true} : bank::Text{value};
+    };
+    bank::Draft draft{1, text(question), {text(choices[0]), text(choices[1]), text(choices[2])}, {0}};
     return draft;
 }
 
-// The longest question of `piece`s that the tool sets in `step` or a
-// larger one.
+// The longest question of `piece`s that the tool sets in `step` or a larger one.
 bank::Draft LongestInStep(int step, const std::string& piece)
 {
     std::string text = piece;
-    const std::array<bank::Text, 3> choices{{{"Да"}, {"Нет"}, {"Не знаю"}}};
-    for (std::string next = text + piece; bank::ShownCharacters({next}) <= bank::MaxQuestionCharacters;
-         next += piece) {
-        const int set = bank::LayoutStep({next}, choices);
+    for (std::string next = text + piece; bank::ShownCharacters({next}) <= bank::MaxQuestionCharacters; next += piece) {
+        const int set = bank::LayoutStep({next}, {{{"Да"}, {"Нет"}, {"Не знаю"}}});
         if (set < 0 || set > step)
             break;
         text = next;
     }
-    return Draft({text}, choices);
+    return Draft(text, {"Да", "Нет", "Не знаю"});
 }
 
 } // namespace
@@ -57,19 +54,25 @@ class QuestionFitTest : public QObject {
     Q_OBJECT
     std::unique_ptr<engine::StationFolder> folder;
     std::unique_ptr<engine::ViewWindow> w;
+    int pages = 0;
 
-    // The page's document size and the part the view shows.
-    QVariantList Measure(const bank::Question& question, QSize view, int n)
+    // The document's size, the part the view shows, the question's type and the page's height.
+    QVariantList Measure(bank::Draft draft, QSize view)
     {
+        bank::ParsedQuestions parsed;
+        bank::Accept(std::move(draft), parsed);
+        if (!parsed.problems.empty())
+            return {QString::fromStdString(parsed.problems.front().text)};
         w->view->resize(view);
-        const std::string page = bank::QuestionPage(question);
-        const QString path = folder->Path(QStringLiteral("TESTS/TEST%1.htm").arg(n));
+        const std::string page = bank::QuestionPage(parsed.questions.at(0));
+        const QString path = folder->Path(QStringLiteral("TESTS/TEST%1.htm").arg(++pages));
         folder->File(path, QByteArray(page.data(), static_cast<qsizetype>(page.size())));
         if (!engine::Navigate(w->view, path))
             return {};
         return engine::Evaluate(w->view, "(function () { var e = document.scrollingElement;"
                                          " return [e.scrollWidth, e.scrollHeight, e.clientWidth, e.clientHeight,"
-                                         " parseFloat(getComputedStyle(document.querySelector('h1')).fontSize)]; })()")
+                                         " parseFloat(getComputedStyle(document.querySelector('h1')).fontSize),"
+                                         " document.body.offsetHeight]; })()")
             .toList();
     }
 
@@ -90,34 +93,28 @@ private slots:
     {
         QTest::addColumn<bank::Draft>("draft");
         QTest::addColumn<double>("largestType"); // the question's type at 96 ppi, in pixels, at least
+        QTest::addColumn<bank::Draft>("plain");  // the same text without Moodle's paragraphs
         const std::string question = Repeat(Sentence, bank::MaxQuestionCharacters);
+        const std::string half = question.substr(0, question.size() / 2), rest = question.substr(question.size() / 2);
         const std::string choice = Repeat(Choice, bank::MaxChoiceCharacters);
-        const std::string shortQuestion = "Куда звонить при пожаре?";
-        QTest::newRow("short, as Moodle wraps it in <p>")
-            << Draft({"<p>" + shortQuestion + "</p>", true}, {{{"<p>101</p>", true}, {"<p>103</p>", true}, {"<p>112</p>", true}}})
-            << 25.0;
-        QTest::newRow("longest allowed, Cyrillic") << Draft({question}, {{{choice}, {choice}, {choice}}}) << 13.0;
-        QTest::newRow("longest allowed, Moodle paragraphs")
-            << Draft({"<p>" + question.substr(0, question.size() / 2) + "</p><p>" + question.substr(question.size() / 2) + "</p>", true},
-                     {{{"<p>" + choice + "</p>", true}, {"<p>" + choice + "</p>", true}, {"<p>" + choice + "</p>", true}}})
-            << 13.0;
+        QTest::newRow("short, Moodle") << Draft("Куда звонить?", {"101", "103", "112"}, true) << 25.0
+                                       << Draft("Куда звонить?", {"101", "103", "112"});
+        QTest::newRow("longest allowed") << Draft(question, {choice, choice, choice}) << 13.0 << bank::Draft();
+        QTest::newRow("longest allowed, Moodle, two paragraphs")
+            << Draft(half + "</p><p>" + rest, {choice, choice, choice}, true) << 13.0
+            << Draft(half + "\n" + rest, {choice, choice, choice});
+        const std::size_t most = bank::MaxChoiceCharacters;
         QTest::newRow("long words without spaces")
-            << Draft({Repeat("ю", bank::MaxQuestionCharacters)},
-                     {{{Repeat("Щ", bank::MaxChoiceCharacters)}, {Repeat("w", bank::MaxChoiceCharacters)},
-                       {Repeat("Ж", bank::MaxChoiceCharacters)}}})
-            << 13.0;
+            << Draft(Repeat("ю", bank::MaxQuestionCharacters), {Repeat("Щ", most), Repeat("w", most), Repeat("Ж", most)})
+            << 13.0 << bank::Draft();
         QTest::newRow("capitals in short words")
-            << Draft({Repeat("ЖЩЮШ МШЫЮ ", bank::MaxQuestionCharacters)},
-                     {{{Repeat("ЮЩ ", 120)}, {Repeat("ЩЮЖШ ", 120)}, {Repeat("WМЖ ", 120)}}})
-            << 13.0;
-        QTest::newRow("line breaks")
-            << Draft({"Строка один\nСтрока два\nСтрока три\nСтрока четыре\n" + shortQuestion},
-                     {{{"Да,\nсразу"}, {"Нет,\nпозже"}, {"Не\nзнаю"}}})
-            << 13.0;
+            << Draft(Repeat("ЖЩЮШ МШЫЮ ", bank::MaxQuestionCharacters), {Repeat("ЮЩ ", 120), Repeat("ЩЮЖШ ", 120), Repeat("WМЖ ", 120)})
+            << 13.0 << bank::Draft();
+        QTest::newRow("line breaks") << Draft("Один\nДва\nТри\nЧетыре\nПять?", {"Да,\nсразу", "Нет,\nпозже", "Не\nзнаю"})
+                                     << 13.0 << bank::Draft();
         for (int step = 0; step < bank::LayoutSteps; ++step) {
-            QTest::addRow("longest question set in step %d", step) << LongestInStep(step, Sentence) << 13.0;
-            QTest::addRow("longest question of wide letters set in step %d", step)
-                << LongestInStep(step, "ЖЩЮШ ЫЮМ ") << 13.0;
+            QTest::addRow("edge of step %d", step) << LongestInStep(step, Sentence) << 13.0 << bank::Draft();
+            QTest::addRow("edge of step %d, wide letters", step) << LongestInStep(step, "ЖЩЮШ ЫЮМ ") << 13.0 << bank::Draft();
         }
     }
 
@@ -125,37 +122,17 @@ private slots:
     {
         QFETCH(bank::Draft, draft);
         QFETCH(double, largestType);
-        bank::Draft plain = draft; // the same text without its paragraphs
-        bank::ParsedQuestions parsed;
-        bank::Accept(std::move(draft), parsed);
-        QVERIFY2(parsed.problems.empty(), parsed.problems.empty() ? "" : parsed.problems.front().text.c_str());
-        const bank::Question& question = parsed.questions.at(0);
-        int n = 0;
+        QFETCH(bank::Draft, plain);
         for (const QSize view : {bank::SmallestQuestionView(), QSize(985, 577)}) {
-            const QVariantList size = Measure(question, view, ++n);
-            QCOMPARE(size.size(), 5);
+            const QVariantList size = Measure(draft, view);
+            QVERIFY2(size.size() == 6, qPrintable(size.value(0).toString()));
             QVERIFY2(size[0].toInt() <= size[2].toInt() && size[1].toInt() <= size[3].toInt(),
                      qPrintable(QStringLiteral("%1×%2 shown in %3×%4").arg(size[0].toInt()).arg(size[1].toInt())
                                     .arg(size[2].toInt()).arg(size[3].toInt())));
-            if (n == 1)
+            if (view.width() < 985)
                 QVERIFY2(size[4].toDouble() >= largestType, qPrintable(size[4].toString()));
-        }
-        if (question.text.html && question.text.value.starts_with("<p>")) {
-            // Moodle's paragraphs take no room of their own.
-            const auto unwrap = [](bank::Text& text) {
-                text.html = false;
-                text.value = text.value.substr(3, text.value.size() - 7);
-                const auto inner = text.value.find("</p><p>");
-                if (inner != std::string::npos)
-                    text.value.replace(inner, 7, "\n");
-            };
-            unwrap(plain.text);
-            for (auto& choice : plain.choices)
-                unwrap(choice);
-            bank::ParsedQuestions unwrapped;
-            bank::Accept(std::move(plain), unwrapped);
-            QCOMPARE(Measure(unwrapped.questions.at(0), bank::SmallestQuestionView(), 3).at(1),
-                     Measure(question, bank::SmallestQuestionView(), 4).at(1));
+            if (!plain.choices.empty()) // Moodle's paragraphs take no room of their own
+                QCOMPARE(size[5].toInt(), Measure(plain, view).value(5).toInt());
         }
     }
 };
