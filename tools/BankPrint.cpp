@@ -36,7 +36,7 @@ std::string Str(std::int64_t n) { return std::to_string(n); }
 std::string ViewSizeText()
 {
     const QSize view = SmallestQuestionView();
-    return Str(view.width()) + "×" + Str(view.height()) + " точек, экран 96 точек на дюйм";
+    return Str(view.width()) + "×" + Str(view.height()) + " пикселей, экран 96 точек на дюйм";
 }
 
 // The right answer of page `number` as the station reads it from the key.

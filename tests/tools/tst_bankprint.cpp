@@ -146,7 +146,7 @@ private slots:
         const Result result = Bank({"print", QString::fromStdString(root.string()), QString::fromStdString(pdf.string())});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
         QVERIFY2(result.err.contains("Печать 6 из 7: TESTS/TEST4.htm\nTESTS/TEST4.htm: страница не помещается в окне теста "
-                                     "без прокрутки (800×469 точек, экран 96 точек на дюйм)"),
+                                     "без прокрутки (800×469 пикселей, экран 96 точек на дюйм)"),
                  qPrintable(result.err));
         QCOMPARE(result.err.count("без прокрутки"), 1);
         QVERIFY(MissingInOrder(PdfText(pdf), {"Не помещаются в окне теста без прокрутки", "Человек может не увидеть",
