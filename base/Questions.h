@@ -11,4 +11,9 @@ inline constexpr int ChoicesPerQuestion = 3;
 inline constexpr int FirstChoice = 1;
 inline constexpr int LastChoice = ChoicesPerQuestion;
 
+// The test window's view of a question page at the windows' design density
+// (120 pixels per inch): the bank tool lays its pages out for it.
+inline constexpr int QuestionViewWidth = 985;
+inline constexpr int QuestionViewHeight = 577;
+
 } // namespace station

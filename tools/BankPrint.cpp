@@ -13,9 +13,9 @@
 #include "toolkit/core/StrToInt.h"
 #include "toolkit/core/StringList.h"
 
+#include <QApplication>
 #include <QDate>
 #include <QEventLoop>
-#include <QGuiApplication>
 
 #include <unistd.h>
 
@@ -34,6 +34,13 @@ constexpr const char* Font = "\"Liberation Sans\", \"DejaVu Sans\", Arial, sans-
 constexpr std::size_t MaxListedFindings = 200;
 
 std::string Str(std::int64_t n) { return std::to_string(n); }
+
+// The test window's view the pages are measured in, as the operator reads it.
+std::string ViewSizeText()
+{
+    const QSize view = SmallestQuestionView();
+    return Str(view.width()) + "×" + Str(view.height()) + " пикселей, экран 96 точек на дюйм";
+}
 
 // The right answer of page `number` as the station reads it from the key.
 std::string AnswerFromKey(const tk::TStringList* key, int number)
@@ -117,6 +124,19 @@ std::string OutputProblem(const fs::path& pdf)
     return {};
 }
 
+// A question page measured in the test window's view: one that needs
+// scrolling is named; one that could not be measured leaves the fit unsaid.
+void NoteScrolling(const PrintItem& item, std::optional<bool> scrolls, PrintPlan& plan, std::ostream& err)
+{
+    if (!scrolls) {
+        plan.measured = false;
+    } else if (*scrolls) {
+        plan.scrolling.push_back(item.file);
+        err << item.file << ": страница не помещается в окне теста без прокрутки (" << ViewSizeText()
+            << "): человек может не увидеть вопрос или ответ целиком\n";
+    }
+}
+
 } // namespace
 
 std::string PageHeading(const PrintItem& item, int questions)
@@ -169,6 +189,17 @@ std::string TitlePageHtml(const PrintPlan& plan, const std::string& date)
                 + ". С таким содержимым станция будет работать неправильно:</p>\n" + FindingList(faults);
     if (!infos.empty())
         body += "<p>Замечания:</p>\n" + FindingList(infos);
+    if (plan.measured && plan.scrolling.empty() && plan.questions > 0)
+        body += "<p class=\"ok\">Каждая страница вопроса видна в окне теста целиком, без прокрутки (" + ViewSizeText()
+                + ").</p>\n";
+    if (!plan.scrolling.empty()) {
+        body += "<p class=\"fault\">Не помещаются в окне теста без прокрутки (" + ViewSizeText() + "), страниц: "
+                + Str(static_cast<std::int64_t>(plan.scrolling.size()))
+                + ". Человек может не увидеть вопрос или ответ целиком:</p>\n<ul>\n";
+        for (const auto& file : plan.scrolling)
+            body += "<li>" + EscapeHtml(file) + "</li>\n";
+        body += "</ul>\n";
+    }
     body += "<h2>Содержание</h2>\n<p>Материал инструктажа (" + std::string(station::StudyPage) + ")";
     if (plan.questions > 0)
         body += ", затем вопросы 1–" + Str(plan.questions) + " (" + station::PageFile(1) + " … "
@@ -210,20 +241,16 @@ int PrintStation(const std::string& folder, const std::string& pdf, std::ostream
         err << pdf << ": " << problem << "\n";
         return 1;
     }
-    const PrintPlan plan = PlanPrint(folder);
+    PrintPlan plan = PlanPrint(folder);
     PageRenderer renderer(QString::fromStdString(plan.folder));
     const std::size_t total = plan.items.size() + 1;
     std::vector<std::string> parts;
     QString why;
 
+    // The first page lists what the pages show: it is rendered once they are.
     err << "Печать 1 из " << total << ": первая страница\n";
-    const auto title = renderer.RenderHtml(
-        QString::fromStdString(TitlePageHtml(plan, QDate::currentDate().toString("dd.MM.yyyy").toStdString())), &why);
-    if (!title) {
-        err << "briefing-bank: первая страница не напечаталась: " << why.toStdString() << "\n";
-        return 1;
-    }
-    parts.emplace_back(title->constData(), static_cast<std::size_t>(title->size()));
+    parts.emplace_back();
+    plan.measured = true;
 
     // Two pages in print at once, each in a renderer process of its own: both
     // cores work. The pages are told about and joined in their order.
@@ -231,6 +258,7 @@ int PrintStation(const std::string& folder, const std::string& pdf, std::ostream
         bool done = false;
         std::optional<QByteArray> pdf;
         QString why;
+        std::optional<bool> scrolls; // in the test window's view
     };
     std::vector<Printed> printed(plan.items.size());
     std::size_t next = 0, told = 0;
@@ -241,6 +269,8 @@ int PrintStation(const std::string& folder, const std::string& pdf, std::ostream
             if (!printed[told].pdf)
                 err << plan.items[told].file << ": " << printed[told].why.toStdString()
                     << " — в PDF вместо неё пояснение\n";
+            if (plan.items[told].question > 0)
+                NoteScrolling(plan.items[told], printed[told].scrolls, plan, err);
         }
         if (told == printed.size())
             loop.quit();
@@ -252,7 +282,7 @@ int PrintStation(const std::string& folder, const std::string& pdf, std::ostream
             if (fs::is_regular_file(item.path, ec)) {
                 renderer->StartFile(QString::fromStdString(item.path.string()), AnnotationScript(item, plan.questions),
                                    [&, k, renderer](std::optional<QByteArray> pdf, const QString& failure) {
-                                       printed[k] = {true, std::move(pdf), failure};
+                                       printed[k] = {true, std::move(pdf), failure, renderer->LastPageScrolls()};
                                        tell();
                                        feed(renderer);
                                    });
@@ -260,7 +290,8 @@ int PrintStation(const std::string& folder, const std::string& pdf, std::ostream
             }
             printed[k] = {true, std::nullopt,
                           item.question ? QStringLiteral("страницы нет: станция покажет вместо этого вопроса ошибку")
-                                        : QStringLiteral("страницы инструктажа нет: окно инструктажа покажет ошибку")};
+                                        : QStringLiteral("страницы инструктажа нет: окно инструктажа покажет ошибку"),
+                          std::nullopt};
             tell();
         }
     };
@@ -283,6 +314,14 @@ int PrintStation(const std::string& folder, const std::string& pdf, std::ostream
         parts.emplace_back(rendered->constData(), static_cast<std::size_t>(rendered->size()));
     }
 
+    const auto title = renderer.RenderHtml(
+        QString::fromStdString(TitlePageHtml(plan, QDate::currentDate().toString("dd.MM.yyyy").toStdString())), &why);
+    if (!title) {
+        err << "briefing-bank: первая страница не напечаталась: " << why.toStdString() << "\n";
+        return 1;
+    }
+    parts.front().assign(title->constData(), static_cast<std::size_t>(title->size()));
+
     try {
         const int pages = pdfjoin::JoinPdfs(parts, pdf, "Вводный инструктаж: материал и вопросы — " + plan.folder);
         out << "Готово: " << pdf << " — страниц: " << pages << ", вопросов: " << plan.questions << ".\n";
@@ -292,6 +331,9 @@ int PrintStation(const std::string& folder, const std::string& pdf, std::ostream
     }
     if (const int faults = plan.report.Faults(); faults > 0)
         out << "Проверка содержимого нашла ошибки (" << faults << "): они перечислены на первой странице PDF.\n";
+    if (!plan.scrolling.empty())
+        out << "Не помещаются в окне теста без прокрутки страниц: " << plan.scrolling.size()
+            << " — они перечислены на первой странице PDF.\n";
     return 0;
 }
 
@@ -315,7 +357,7 @@ int RunPrintCommand(int& argc, char** argv, const std::string& folder, const std
         if (type == QtCriticalMsg || type == QtFatalMsg)
             std::fprintf(stderr, "%s\n", qPrintable(message));
     });
-    QGuiApplication application(argc, argv);
+    QApplication application(argc, argv); // the pages are measured in a view of the test window's size
     return PrintStation(folder, pdf, out, err);
 }
 

@@ -23,6 +23,10 @@ struct PrintPlan {
     int questions = 0;  // as the station counts them
     contentcheck::Report report;
     std::vector<PrintItem> items; // the study page, then the questions 1..n
+    // Found while printing: the question pages that need scrolling in the
+    // test window's view on the smallest screen (their files).
+    bool measured = false;
+    std::vector<std::string> scrolling;
 };
 
 // What goes into the print, read the way the station reads the folder.

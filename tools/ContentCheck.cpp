@@ -485,6 +485,7 @@ constexpr const char* Usage =
     "Использование: briefing-check ПАПКА_СТАНЦИИ\n"
     "Проверяет содержимое станции: страницу res/INSTR.htm, страницы вопросов TESTS/TEST<n>.htm\n"
     "и ключ TESTS/ANS.a. Выводит по строке на каждую находку.\n"
+    "Видны ли ответы без прокрутки, проверяет briefing-bank print.\n"
     "Код возврата: 0 — ошибок нет, 1 — есть ошибки, 2 — неверный вызов.\n";
 
 } // namespace
@@ -508,8 +509,18 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
         const Report report = CheckStation(args[0]);
         for (const auto& finding : report.findings)
             out << FormatFinding(finding) << '\n';
+        // How much of a page the test window shows is for the browser engine
+        // to say, with the page's fonts and styles: the print measures it.
+        const bool unmeasured = report.testCount > 0;
+        if (unmeasured)
+            out << BankFolder << ": видны ли вопрос и все ответы в окне теста без прокрутки, здесь не проверить: "
+                << "проверьте командой briefing-bank print " << Shown(args[0], 200)
+                << " вопросы.pdf — она назовёт страницы, которые не помещаются\n";
         if (report.Faults() > 0)
             out << "Итог: ошибок — " << report.Faults() << ", замечаний — " << report.Infos() << ".\n";
+        else if (unmeasured)
+            out << "Итог: ошибок нет, замечаний — " << report.Infos()
+                << ": станция проведёт любой тест без сбоев; видны ли ответы без прокрутки, не проверено.\n";
         else
             out << "Итог: ошибок нет, замечаний — " << report.Infos() << ": станция проведёт любой тест без сбоев.\n";
         return report.Faults() > 0 ? 1 : 0;

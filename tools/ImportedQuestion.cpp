@@ -1,6 +1,6 @@
 #include "tools/ImportedQuestion.h"
 
-#include "tools/Charset.h"
+#include "tools/QuestionLayout.h"
 
 #include <utility>
 
@@ -43,7 +43,7 @@ void Accept(Draft draft, ParsedQuestions& parsed)
     };
     if (draft.text.value.empty())
         problem(draft.line, "вопрос без текста");
-    if (const auto length = charset::CountCharacters(draft.text.value); length > MaxQuestionCharacters)
+    if (const auto length = ShownCharacters(draft.text); length > MaxQuestionCharacters)
         problem(draft.line, "вопрос длиннее " + Count(MaxQuestionCharacters) + " знаков (" + Count(length)
                                 + "): на экране теста он не поместится");
     const auto choices = draft.choices.size();
@@ -57,7 +57,7 @@ void Accept(Draft draft, ParsedQuestions& parsed)
         const Text& choice = draft.choices[k];
         if (choice.value.empty())
             problem(choice.line, "вариант " + Count(k + 1) + " без текста");
-        else if (const auto length = charset::CountCharacters(choice.value); length > MaxChoiceCharacters)
+        else if (const auto length = ShownCharacters(choice); length > MaxChoiceCharacters)
             problem(choice.line, "вариант " + Count(k + 1) + " длиннее " + Count(MaxChoiceCharacters) + " знаков ("
                                      + Count(length) + "): на экране теста он не поместится");
     }
@@ -68,6 +68,11 @@ void Accept(Draft draft, ParsedQuestions& parsed)
     question.text = std::move(draft.text);
     for (std::size_t k = 0; k < ChoicesPerQuestion; ++k)
         question.choices[k] = std::move(draft.choices[k]);
+    if (LayoutStep(question.text, question.choices) < 0) {
+        problem(question.line, "вопрос с вариантами ответа не поместится на экране теста без прокрутки даже мелким "
+                               "шрифтом (много строк или широких букв): сократите текст");
+        return;
+    }
     question.right = draft.right.front() + 1;
     parsed.questions.push_back(std::move(question));
 }

@@ -14,9 +14,11 @@
 namespace bank {
 
 using station::ChoicesPerQuestion;
-// What the test window shows without scrolling, in characters.
-inline constexpr std::size_t MaxQuestionCharacters = 1000;
-inline constexpr std::size_t MaxChoiceCharacters = 300;
+// What the test window shows without scrolling on the smallest screen, in
+// characters as shown (see QuestionLayout.h: line breaks and wide letters
+// may make a shorter question too tall all the same).
+inline constexpr std::size_t MaxQuestionCharacters = 400;
+inline constexpr std::size_t MaxChoiceCharacters = 150;
 
 struct Text {
     std::string value; // UTF-8; '\n' breaks the line in plain text

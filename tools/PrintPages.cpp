@@ -1,8 +1,10 @@
 #include "tools/PrintPages.h"
 
+#include "toolkit/Dpi.h"
 #include "toolkit/EnginePages.h"
 
 #include "base/PageRule.h"
+#include "base/Questions.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -13,6 +15,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
+#include <QWebEngineView>
 
 #include <memory>
 #include <string_view>
@@ -48,7 +51,23 @@ private:
     std::shared_ptr<const station::PageRule> rule_;
 };
 
+// The document's scroll size and the part of it the view shows.
+constexpr const char* MeasureScript = "(function () {"
+                                      " var e = document.scrollingElement || document.documentElement;"
+                                      " if (!e) return null;"
+                                      " return [e.scrollWidth, e.scrollHeight, e.clientWidth, e.clientHeight];"
+                                      " })()";
+
 } // namespace
+
+QSize SmallestQuestionView()
+{
+    // The station's windows scale down from their design at 120 ppi; 96 ppi
+    // is the least dense screen they are made for.
+    constexpr int SmallestPixelsPerInch = 96;
+    const tk::DpiScale scale(SmallestPixelsPerInch);
+    return {scale(station::QuestionViewWidth), scale(station::QuestionViewHeight)};
+}
 
 QString JsString(const QString& text)
 {
@@ -66,21 +85,26 @@ QString JsString(const QString& text)
 
 PageRenderer::PageRenderer(const QString& station) : station_(station), timer_(std::make_unique<QTimer>())
 {
+    view_ = std::make_unique<QWebEngineView>();
+    view_->setAttribute(Qt::WA_DontShowOnScreen);
+    view_->resize(SmallestQuestionView());
     timer_->setSingleShot(true);
     QObject::connect(timer_.get(), &QTimer::timeout, [this] {
         const int seconds = StepTimeoutMs / 1000;
         Finish(std::nullopt,
-               step_ == Step::Loading     ? QStringLiteral("страница не загрузилась за %1 с").arg(seconds)
-               : step_ == Step::Scripting ? QStringLiteral("скрипты страницы не отпускают её %1 с").arg(seconds)
-                                          : QStringLiteral("страница не напечаталась за %1 с").arg(seconds),
+               step_ == Step::Loading    ? QStringLiteral("страница не загрузилась за %1 с").arg(seconds)
+               : step_ == Step::Printing ? QStringLiteral("страница не напечаталась за %1 с").arg(seconds)
+                                         : QStringLiteral("скрипты страницы не отпускают её %1 с").arg(seconds),
                true);
     });
     NewPage();
+    view_->show();
 }
 
 PageRenderer::~PageRenderer()
 {
-    // The page must go before its profile.
+    // The view goes before its page, the page before its profile.
+    view_.reset();
     delete page_;
     page_ = nullptr;
 }
@@ -88,12 +112,15 @@ PageRenderer::~PageRenderer()
 void PageRenderer::NewPage()
 {
     // A page whose scripts never let go is dropped with its profile.
-    delete page_;
-    owner_ = std::make_unique<QObject>();
+    QWebEnginePage* const old = page_;
+    auto owner = std::make_unique<QObject>();
     const auto rule = std::make_shared<const station::PageRule>(QFile::encodeName(station_).toStdString());
-    profile_ = tk::NewPagesProfile(owner_.get(), [rule](const QUrl& url) { return MayRead(*rule, url); });
+    profile_ = tk::NewPagesProfile(owner.get(), [rule](const QUrl& url) { return MayRead(*rule, url); });
     page_ = new PrintedPage(profile_, rule, nullptr);
     QObject::connect(page_, &QWebEnginePage::loadFinished, [this](bool ok) { Loaded(ok); });
+    view_->setPage(page_);
+    delete old;
+    owner_ = std::move(owner);
 }
 
 std::optional<QByteArray> PageRenderer::RenderFile(const QString& path, const QString& script, QString* error)
@@ -131,6 +158,7 @@ void PageRenderer::Start(const std::function<void()>& load, const QString& scrip
 {
     done_ = std::move(done);
     script_ = script;
+    lastScrolls_.reset();
     Enter(Step::Loading);
     load();
 }
@@ -150,6 +178,20 @@ void PageRenderer::Loaded(bool ok)
         return; // a late answer about a page given up on
     if (!ok)
         return Finish(std::nullopt, QStringLiteral("страница не загрузилась"), false);
+    Enter(Step::Measuring);
+    page_->runJavaScript(QString::fromLatin1(MeasureScript), QWebEngineScript::ApplicationWorld,
+                         [this, generation = generation_](const QVariant& result) {
+                             if (generation == generation_)
+                                 Measured(result);
+                         });
+}
+
+// The page as loaded, before anything is added to it.
+void PageRenderer::Measured(const QVariant& result)
+{
+    const QVariantList size = result.toList();
+    if (size.size() == 4)
+        lastScrolls_ = size[0].toInt() > size[2].toInt() || size[1].toInt() > size[3].toInt();
     if (script_.isEmpty())
         return Print();
     Enter(Step::Scripting);

@@ -1,32 +1,20 @@
 #include "tools/QuestionPage.h"
 
 #include "tools/Charset.h"
+#include "tools/QuestionLayout.h"
+
+#include <algorithm>
 
 #include "QuestionStyle.h"
 
 namespace bank {
 namespace {
 
-// Longer texts get smaller type, so that the question still fits the test
-// window (985 x 577) without scrolling.
-constexpr const char* LongTextStyle = R"(body.long h1 { margin: 14px 0 16px 0; font-size: 23px; }
-body.long .a { margin-bottom: 10px; padding: 9px 16px; font-size: 19px; }
-body.long .hint { margin-top: 12px; font-size: 15px; }
-body.longer h1 { font-size: 18px; }
-body.longer .a { padding: 6px 14px; font-size: 16px; }
-)";
-
-std::string SizeClass(const Question& question)
+// The largest type the question fits the test window's view with (the
+// import refuses a question that fits none).
+std::string StepClass(const Question& question)
 {
-    const auto text = charset::CountCharacters(question.text.value);
-    std::size_t choices = 0;
-    for (const auto& choice : question.choices)
-        choices += charset::CountCharacters(choice.value);
-    if (text > 500 || choices > 600)
-        return " class=\"long longer\"";
-    if (text > 160 || choices > 240)
-        return " class=\"long\"";
-    return {};
+    return " class=\"step" + std::to_string(std::max(LayoutStep(question.text, question.choices), 0)) + "\"";
 }
 
 } // namespace
@@ -69,13 +57,13 @@ std::string QuestionPage(const Question& question, const std::string& source)
         page += std::string("<meta name=\"") + SourceMeta + "\" content=\"" + EscapeHtml(source) + "\">\r\n";
     page += "<style>\r\n";
     // The demo pages' own look, kept inside every page so that a bank needs
-    // no other file.
-    for (const char c : std::string(DemoQuestionStyle) + LongTextStyle)
+    // no other file, and the type sized to the text.
+    for (const char c : std::string(DemoQuestionStyle) + LayoutStyle())
         if (c != '\r')
             page += c == '\n' ? std::string("\r\n") : std::string(1, c);
     page += "</style>\r\n"
             "</head>\r\n"
-            "<body" + SizeClass(question) + ">\r\n"
+            "<body" + StepClass(question) + ">\r\n"
             "<div class=\"top\">Проверка знаний · вводный инструктаж по охране труда</div>\r\n"
             "<h1>" + HtmlOf(question.text) + "</h1>\r\n"
             "<div class=\"answers\">\r\n";

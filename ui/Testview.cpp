@@ -6,6 +6,7 @@
 #include "ui/Pictures.h"
 
 #include "base/ContentFolders.h"
+#include "base/Questions.h"
 #include "base/Verdict.h"
 
 #include "toolkit/Application.h"
@@ -43,7 +44,8 @@ const std::vector<tk::ControlDef>& TTestForm::Layout()
          .picture = pictures::AnswerButton, .transparentPicture = true},
         {.name = "ProgressBar1", .kind = Kind::ProgressBar, .left = 320, .top = 0, .width = 681, .height = 69,
          .hint = "Вам осталось еще несколько вопросов", .tabOrder = 0, .min = 0, .max = 50},
-        {.name = "CppWebBrowser1", .kind = Kind::HtmlView, .left = 8, .top = 80, .width = 985, .height = 577,
+        {.name = "CppWebBrowser1", .kind = Kind::HtmlView, .left = 8, .top = 80,
+         .width = station::QuestionViewWidth, .height = station::QuestionViewHeight,
          .hint = "Внимательно прочитайте вопрос и варианты ответов", .tabOrder = 1},
         {.name = "StaticText1", .kind = Kind::StaticText, .left = 576, .top = 20, .width = 177, .height = 28,
          .caption = "Осталось вопросов:", .font = countFont, .color = tk::clHotLight, .tabOrder = 2},

@@ -106,7 +106,8 @@ private slots:
         const QString text = PdfText(pdf);
         QStringList expected{"Вводный инструктаж: материал и вопросы теста с", QString::fromStdString(root.string()),
                              "7 (каждый тест задаёт 5 из них)", QDate::currentDate().toString("dd.MM.yyyy"),
-                             "Ошибок нет", "Материал инструктажа · res/INSTR.htm", "Материал инструктажа для печати"};
+                             "Ошибок нет", "Каждая страница вопроса видна в окне теста целиком, без прокрутки (800×469",
+                             "Материал инструктажа · res/INSTR.htm", "Материал инструктажа для печати"};
         for (int n = 1; n <= 7; ++n)
             expected << QString("Вопрос %1 из 7 · TESTS/TEST%1.htm · из q.txt:%2").arg(n).arg(6 * n - 5)
                      << (n == 3 ? QString("Что значит <b> & \"x\" ✓?") : QString("Вопрос номер %1?").arg(n))
@@ -149,9 +150,17 @@ private slots:
         const fs::path root = fs::path(dir_.path().toStdString()) / "endless";
         MakeStation(root, Station(5), Key(5));
         WriteFile(root / "TESTS" / "TEST2.htm", "<meta charset=utf-8><p>1. 2. 3.</p><script>for (;;) {}</script>");
+        // A hand-made page taller than the test window's view at 96 ppi.
+        WriteFile(root / "TESTS" / "TEST4.htm", "<meta charset=utf-8><p>Вопрос?</p><p style='margin-top: 440px'>1. 2. 3.</p>");
         const fs::path pdf = root.parent_path() / "endless.pdf";
         const Result result = Bank({"print", QString::fromStdString(root.string()), QString::fromStdString(pdf.string())});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QVERIFY2(result.err.contains("Печать 6 из 7: TESTS/TEST4.htm\nTESTS/TEST4.htm: страница не помещается в окне теста "
+                                     "без прокрутки (800×469 пикселей, экран 96 точек на дюйм)"),
+                 qPrintable(result.err));
+        QCOMPARE(result.err.count("без прокрутки"), 1);
+        QVERIFY(MissingInOrder(PdfText(pdf), {"Не помещаются в окне теста без прокрутки", "Человек может не увидеть",
+                                              "TESTS/TEST4.htm", "Вопрос 1 из 5"}).isEmpty());
         QVERIFY2(result.err.contains("TESTS/TEST2.htm: страница не загрузилась за 30 с — в PDF вместо неё пояснение\n"
                                      "Печать 5 из 7: TESTS/TEST3.htm\n"),
                  qPrintable(result.err));

@@ -270,7 +270,8 @@ void ContentCheckTest::command_data()
     QTest::newRow("no such folder") << QStringList{"@/missing"} << 2 << QString()
                                     << QString("briefing-check: нет папки «@/missing»");
     QTest::newRow("demo content") << QStringList{DEMO_CONTENT_DIR} << 0
-                                  << "Итог: ошибок нет, замечаний — 1: станция проведёт любой тест без сбоев." << QString();
+                                  << "Итог: ошибок нет, замечаний — 1: станция проведёт любой тест без сбоев; видны ли ответы без прокрутки, не проверено."
+                                  << QString();
     QTest::newRow("faults") << QStringList{"@/faulty"} << 1 << "Итог: ошибок — 2, замечаний — 1." << QString();
 }
 
@@ -298,6 +299,9 @@ void ContentCheckTest::command()
         QVERIFY(shownOut.startsWith(out));
     else
         QCOMPARE(shownOut.split('\n').last(), out);
+    if (out.endsWith("не проверено."))
+        QVERIFY(shownOut.contains("\nTESTS: видны ли вопрос и все ответы в окне теста без прокрутки, здесь не проверить: "
+                                  "проверьте командой briefing-bank print " + QString::fromStdString(argv[0]) + " вопросы.pdf"));
     if (err.isEmpty())
         QVERIFY(shownErr.isEmpty());
     else

@@ -249,13 +249,15 @@ void QuestionFormatsTest::formatTold()
 void QuestionFormatsTest::lengthLimits()
 {
     const QString longQuestion(10000, QChar(0x0416)); // "Ж", two bytes each in UTF-8
-    const QString longChoice(301, 'x');
-    const QString fits(1000, QChar(0x0416));
+    const QString longChoice(151, 'x');
+    const QString fits(400, QChar(0x0416));
+    const QString tall = QString("Строка\n").repeated(30) + "Вопрос?";
     Compare(Parsed(bank::Format::Aiken, longQuestion + "\nA) 1\nB) " + longChoice + "\nC) 3\nANSWER: A\n\n" + fits
-                                            + "\nA) 1\nB) 2\nC) 3\nANSWER: A"),
+                                            + "\nA) 1\nB) 2\nC) 3\nANSWER: A\n\n" + tall + "\nA) 1\nB) 2\nC) 3\nANSWER: A"),
             {fits + "|1|2|3|1",
-             "1: вопрос длиннее 1000 знаков (10000): на экране теста он не поместится",
-             "3: вариант 2 длиннее 300 знаков (301): на экране теста он не поместится"});
+             "1: вопрос длиннее 400 знаков (10000): на экране теста он не поместится",
+             "3: вариант 2 длиннее 150 знаков (151): на экране теста он не поместится",
+             "13: вопрос с вариантами ответа не поместится на экране теста без прокрутки даже мелким шрифтом"});
 }
 
 QTEST_APPLESS_MAIN(QuestionFormatsTest)
