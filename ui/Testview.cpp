@@ -165,16 +165,8 @@ void TTestForm::Button2Click()
         TestRun.Answer = 2;
     else if (RadioButton3->Checked())
         TestRun.Answer = 3;
-    // Appended piece by piece: GCC 12 at -O3 takes "#" + a temporary for an
-    // overlapping copy and warns (-Wrestrict).
-    std::string answerLine = "#";
-    answerLine += tk::IntToStr(TestRun.Answer);
-    answerLine += "1";
-    answerLine += "Ответ: ";
-    answerLine += tk::IntToStr(TestRun.Answer);
-    answerLine += "Правильный ответ: ";
-    answerLine += tk::IntToStr(TestRun.RightAnswer[TestRun.QQ]);
-    Trace(answerLine);
+    Trace("#" + tk::IntToStr(TestRun.Answer) + "1" + "Ответ: " + tk::IntToStr(TestRun.Answer) +
+          "Правильный ответ: " + tk::IntToStr(TestRun.RightAnswer[TestRun.QQ]));
     if (TestRun.Answer == 0) {
         tk::ShowMessage(QStringLiteral("Нужно выбрать ответ!"));
         return;
