@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang into build-fuzz/ (the fuzz preset)
+# Builds the libFuzzer targets with clang in build-asan/ (the fuzz preset: the
+# sanitizer build, whose libraries carry the fuzzer's instrumentation, so that
+# after scripts/sanitize.sh only the fuzzers' own files are left to compile)
 # and runs each for a bounded time from the seed corpora in fuzz/corpus/. A
 # crash, a broken invariant, a hang, a leak or running out of memory fails the
 # run. scripts/test.sh runs them on a short budget; run this alone to search
-# longer (the corpus found grows in build-fuzz/corpus/ from run to run).
+# longer (the corpus found grows in build-asan/corpus/ from run to run).
 #   FUZZ_SECONDS  time per target of the station's logic (default 120)
 #   FUZZ_PARSER_SECONDS  time per parser of the operators' files (default 40)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=$top/build-fuzz
+build=$top/build-asan
 seconds=${FUZZ_SECONDS:-120}
 # The parsers are small and reach their depth quickly.
 parser_seconds=${FUZZ_PARSER_SECONDS:-40}

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the pure-logic libraries, the content checker and their unit tests
 # with clang under AddressSanitizer and UndefinedBehaviorSanitizer into
-# build-asan/ (the asan preset), and runs the unit tests there. Any sanitizer
-# report fails.
+# build-asan/ (the asan preset; the fuzzers of scripts/fuzz.sh are built there
+# too), and runs the unit tests there. Any sanitizer report fails.
 #   SANITIZE_WINDOWS=1  also the windows and their tests (label window): they
 #                       run clean, but the build takes about seven minutes on
 #                       two cores. The browser-engine tests stay out either
