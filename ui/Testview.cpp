@@ -165,8 +165,9 @@ void TTestForm::Button2Click()
         TestRun.Answer = 2;
     else if (RadioButton3->Checked())
         TestRun.Answer = 3;
-    Trace("#" + tk::IntToStr(TestRun.Answer) + "1" + "Ответ: " + tk::IntToStr(TestRun.Answer) +
-          "Правильный ответ: " + tk::IntToStr(TestRun.RightAnswer[TestRun.QQ]));
+    const std::string chosen = tk::IntToStr(TestRun.Answer);
+    const std::string right = tk::IntToStr(TestRun.RightAnswer[TestRun.QQ]);
+    Trace("#" + chosen + "1" + "Ответ: " + chosen + "Правильный ответ: " + right);
     if (TestRun.Answer == 0) {
         tk::ShowMessage(QStringLiteral("Нужно выбрать ответ!"));
         return;
