@@ -70,6 +70,22 @@ pin=$scratch/pin
 echo 4711 | BRIEFING_KIOSK_PIN_FILE=$pin "$root/usr/bin/briefing-kiosk-pin" >/dev/null || fail "briefing-kiosk-pin failed"
 BRIEFING_KIOSK_PIN_FILE=$pin "$folder/kiosk/briefing-kiosk-hold" --check || fail "the hold view takes no PIN the tool set"
 
+# Debian's documents: copyright, changelog, a manual page in Russian and in
+# English for every command on the PATH.
+for path in usr/share/doc/briefing-station/copyright usr/share/doc/briefing-station/changelog.gz \
+  usr/share/lintian/overrides/briefing-station; do
+  [ -f "$root/$path" ] || fail "missing /$path"
+done
+for command in $(ls "$root/usr/bin"); do
+  zcat "$root/usr/share/man/man1/$command.1.gz" 2>/dev/null | grep -q '^\.SH NAME' \
+    || fail "no English manual page for $command"
+  zcat "$root/usr/share/man/ru/man1/$command.1.gz" 2>/dev/null | grep -q '^\.SH ИМЯ' \
+    || fail "no Russian manual page for $command"
+done
+# lintian: every error and warning is mended or overridden with its reason.
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" >"$scratch/lintian.log" 2>&1 \
+  || fail "lintian: $(grep -E '^[EW]: ' "$scratch/lintian.log" || cat "$scratch/lintian.log")"
+
 # Control data.
 info=$(dpkg-deb -I "$deb")
 echo "$info" | grep -q '^ Package: briefing-station$' || fail "package name"

@@ -26,7 +26,7 @@ trap cleanup EXIT
 "$top/scripts/setup.sh" >>"$log" 2>&1
 echo "Building in $build ..." >&2
 if [ ! -f "$build/build.ninja" ]; then
-  cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >>"$log" 2>&1
+  (cd "$top" && cmake --preset dev -B "$build") >>"$log" 2>&1
 fi
 if ! cmake --build "$build" -j"$(nproc)" --target station station_content bench_launch bench_bare_window \
     bench_floor_window bench_study_ticks bench_answer_pages bench_preparation bench_page_rule bench_bank \

@@ -1,24 +1,32 @@
 #!/usr/bin/env bash
-# Configures and builds the program, the operators' tools and the package's
-# icon in the standard build types other than the main build's
-# (RelWithDebInfo, see build.sh), with warnings as errors: an optimised or
-# debug build must never meet a warning that the main build does not. Tests
-# and benchmarks are left out; they run once, on the main build. Prints the
-# time each build type took.
-#   TYPES_BUILD_DIR  parent folder of the build folders (default build-types/)
-#   BUILD_TYPES      the build types (default "Debug Release MinSizeRel")
+# Builds the program, the operators' tools and the package's icon in the
+# standard build types other than the main build's (RelWithDebInfo, see
+# build.sh), with warnings as errors: an optimised or debug build must never
+# meet a warning that the main build does not. Tests and benchmarks are left
+# out; they run once, on the main build. The configurations are the presets
+# of the same names (build-types/<type>/). The types build side by side, so
+# that one's configure step and last links leave no core idle; prints the
+# time each took.
+#   BUILD_TYPES  the build types (default "Debug Release MinSizeRel")
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
-parent=${TYPES_BUILD_DIR:-$top/build-types}
-for type in ${BUILD_TYPES:-Debug Release MinSizeRel}; do
-  started=$SECONDS
-  cmake -S "$top" -B "$parent/$type" -G Ninja -DCMAKE_BUILD_TYPE="$type" \
-    -DSTATION_WERROR=ON -DBUILD_TESTING=OFF >/dev/null
-  cmake --build "$parent/$type" -j"$(nproc)" --target app/all tools/all packaging/all \
-    >"$parent/$type/build.log" 2>&1 || {
-    tail -n 60 "$parent/$type/build.log" >&2
-    echo "the $type build failed; the whole log is $parent/$type/build.log" >&2
-    exit 1
+cd "$(dirname "$0")/.."
+build_type() {
+  local type=$1 started=$SECONDS
+  mkdir -p "build-types/$type"
+  { cmake --preset "$type" && cmake --build --preset "$type" -j"$(nproc)"; } >"build-types/$type/build.log" 2>&1 || {
+    tail -n 60 "build-types/$type/build.log" >&2
+    echo "the $type build failed; the whole log is build-types/$type/build.log" >&2
+    return 1
   }
   echo "== $type build: $((SECONDS - started)) s"
+}
+status=0
+pids=()
+for type in ${BUILD_TYPES:-Debug Release MinSizeRel}; do
+  build_type "$type" &
+  pids+=($!)
 done
+for pid in "${pids[@]}"; do
+  wait "$pid" || status=1
+done
+exit $status

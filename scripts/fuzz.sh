@@ -1,24 +1,24 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang into build-fuzz/ and runs each for a
-# bounded time from the seed corpora in fuzz/corpus/. A crash, a broken
-# invariant, a hang, a leak or running out of memory fails the run.
-#   FUZZ_SECONDS  time per target of the station's logic (default 60)
-#   FUZZ_PARSER_SECONDS  time per parser of the operators' files (default 20)
-#   FUZZ_BUILD_DIR  build folder (default build-fuzz/)
+# Builds the libFuzzer targets with clang in build-asan/ (the fuzz preset: the
+# sanitizer build, whose libraries carry the fuzzer's instrumentation, so that
+# after scripts/sanitize.sh only the fuzzers' own files are left to compile)
+# and runs each for a bounded time from the seed corpora in fuzz/corpus/. A
+# crash, a broken invariant, a hang, a leak or running out of memory fails the
+# run. scripts/test.sh runs them on a short budget; run this alone to search
+# longer (the corpus found grows in build-asan/corpus/ from run to run).
+#   FUZZ_SECONDS  time per target of the station's logic (default 120)
+#   FUZZ_PARSER_SECONDS  time per parser of the operators' files (default 40)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${FUZZ_BUILD_DIR:-$top/build-fuzz}
-seconds=${FUZZ_SECONDS:-60}
+build=$top/build-asan
+seconds=${FUZZ_SECONDS:-120}
 # The parsers are small and reach their depth quickly.
-parser_seconds=${FUZZ_PARSER_SECONDS:-20}
+parser_seconds=${FUZZ_PARSER_SECONDS:-40}
 
-cmake -S "$top" -B "$build" -G Ninja \
-  -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DSTATION_QT=OFF -DSTATION_FUZZ=ON -DBUILD_TESTING=OFF -DSTATION_WERROR=ON >/dev/null
+(cd "$top" && cmake --preset fuzz >/dev/null)
 targets="answer_key:$seconds preparation:$seconds aiken:$parser_seconds gift:$parser_seconds csv:$parser_seconds"
 targets="$targets page_check:$parser_seconds"
-cmake --build "$build" -j"$(nproc)" --target $(for t in $targets; do printf 'fuzz_%s ' "${t%%:*}"; done)
+(cd "$top" && cmake --build --preset fuzz -j"$(nproc)")
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

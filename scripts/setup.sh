@@ -13,6 +13,7 @@ packages=(
   xvfb xauth openbox xdotool x11-utils imagemagick strace
   x11-xserver-utils
   libgumbo-dev libqpdf-dev poppler-utils
+  scdoc lintian
 )
 
 missing=()

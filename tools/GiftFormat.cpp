@@ -191,7 +191,7 @@ private:
         const bool html = TakeFormatMarker(before, false);
         std::string question = Unescaped(before, html);
         if (!after.empty()) // a blank to fill in the middle of the sentence
-            question.append(question.empty() ? "" : " ").append("_____ ").append(Unescaped(after, html));
+            question += (question.empty() ? "" : " ") + std::string("_____ ") + Unescaped(after, html);
         draft.text = {Trimmed(question), html, block.LineAt(pos)};
         if (!marked)
             NoteTags(draft.text);

@@ -93,12 +93,7 @@ std::string OtherProgramsFile(std::string_view bytes)
 
 std::string FormatProblem(const std::string& file, const Problem& problem)
 {
-    // Appended piece by piece: GCC 12 at -O3 warns (-Wrestrict) on a literal
-    // added to a temporary string.
-    std::string line = file;
-    if (problem.line > 0)
-        line.append(":").append(std::to_string(problem.line));
-    return line.append(": ").append(problem.text);
+    return file + (problem.line > 0 ? ":" + std::to_string(problem.line) : std::string()) + ": " + problem.text;
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text)

@@ -193,16 +193,9 @@ void TTestForm::Button2Click()
         TestRun.Answer = 2;
     else if (RadioButton3->Checked())
         TestRun.Answer = 3;
-    // Appended piece by piece: GCC 12 at -O3 takes "#" + a temporary for an
-    // overlapping copy and warns (-Wrestrict).
-    std::string answerLine = "#";
-    answerLine += tk::IntToStr(TestRun.Answer);
-    answerLine += "1";
-    answerLine += "Ответ: ";
-    answerLine += tk::IntToStr(TestRun.Answer);
-    answerLine += "Правильный ответ: ";
-    answerLine += tk::IntToStr(TestRun.RightAnswer[TestRun.QQ]);
-    Trace(answerLine);
+    const std::string chosen = tk::IntToStr(TestRun.Answer);
+    const std::string right = tk::IntToStr(TestRun.RightAnswer[TestRun.QQ]);
+    Trace("#" + chosen + "1" + "Ответ: " + chosen + "Правильный ответ: " + right);
     if (TestRun.Answer == 0) {
         tk::ShowMessage(QStringLiteral("Нужно выбрать ответ!"));
         return;

@@ -10,8 +10,8 @@
 
 namespace {
 
-// Stands in for the study window: records what the clock asks of it, holds
-// the progress bar inside 0..600 like the real one, and can be told to fail.
+// Stands in for the study window: records what the clock asks of it, counts
+// the progress bar's steps down from 600, and can be told to fail.
 struct FakeWindow : study::TickTarget {
     int ticks = 0; // ticks delivered through Tick()
     std::string caption = "9:59";
@@ -35,7 +35,7 @@ struct FakeWindow : study::TickTarget {
     {
         if (failProgress)
             throw 42; // not even a std::exception
-        progress = std::max(0, progress - 1);
+        --progress; // the real bar holds at its minimum; here every step counts
     }
     void ShowTimerFailed(const std::string& text) override
     {
@@ -86,7 +86,7 @@ private slots:
     void intervalIsWidenedBeforeScaling();
     void elapsedBeyondMinutesRangeIsAFailure_data();
     void elapsedBeyondMinutesRangeIsAFailure();
-    void progressBarStopsAtZero();
+    void progressStepsOncePerTick();
     void processClockIsOneInstance();
 };
 
@@ -242,7 +242,7 @@ void StudyClockTest::zeroIntervalNeverEnds()
     QCOMPARE(clock.Elapsed, 0.0);
     QCOMPARE(window.caption, std::string("9:59"));
     QVERIFY(window.calls.empty());
-    QCOMPARE(window.progress, 0);
+    QCOMPARE(window.progress, 600 - 5000); // every tick steps the bar, however short
 }
 
 void StudyClockTest::intervalIsWidenedBeforeScaling()
@@ -281,21 +281,31 @@ void StudyClockTest::elapsedBeyondMinutesRangeIsAFailure()
     QVERIFY(window.endTicks.empty());
 }
 
-void StudyClockTest::progressBarStopsAtZero()
+void StudyClockTest::progressStepsOncePerTick()
 {
+    // One step down a tick, a second study period too: the clock never
+    // refills the bar (holding it at 0 is the bar's own rule).
     study::StudyClock clock;
     FakeWindow window;
     window.Run(clock, 600);
     QCOMPARE(window.progress, 0);
-    clock.Reset(); // a second study period: the bar is not refilled
+    clock.Reset();
     window.Run(clock, 600);
-    QCOMPARE(window.progress, 0);
+    QCOMPARE(window.progress, -600);
     QCOMPARE(window.endTicks, (std::vector<int>{600, 1200}));
 }
 
 void StudyClockTest::processClockIsOneInstance()
 {
-    QCOMPARE(&study::ProcessClock(), &study::ProcessClock());
+    // The study window resets and ticks the clock through separate calls;
+    // each call must reach the same clock, which a new process starts at 0.
+    QCOMPARE(study::ProcessClock().Elapsed, 0.0);
+    FakeWindow window;
+    for (int k = 0; k < 3; ++k)
+        study::ProcessClock().Tick(1000, window);
+    QCOMPARE(study::ProcessClock().Elapsed, 3.0);
+    QCOMPARE(window.caption, std::string("9:56"));
+    study::ProcessClock().Reset();
     QCOMPARE(study::ProcessClock().Elapsed, 0.0);
 }
 

@@ -20,15 +20,26 @@ void GradingTest::verdictForEveryInput_data()
     QTest::addColumn<int>("verdict");
 
     using namespace testrun;
-    for (int retry : {0, 1, 2, 255}) {
-        const int wrong = retry == 1 ? VerdictFailed : VerdictSecondChance;
-        for (int index : {INT32_MIN, -1, 0, 1, 2, 3, 4, 5, INT32_MAX}) {
-            const int right = index >= 4 ? VerdictPassed : VerdictNext;
-            QTest::addRow("index %d, retry %d, right", index, retry) << index << 2 << 2 << retry << right;
-            QTest::addRow("index %d, retry %d, wrong", index, retry) << index << 1 << 2 << retry << wrong;
-            QTest::addRow("index %d, retry %d, none chosen", index, retry) << index << 0 << 3 << retry << wrong;
-        }
-    }
+    // A right answer: the next question, passed from the fifth slot (index 4) on.
+    QTest::newRow("right, first slot") << 0 << 2 << 2 << 0 << VerdictNext;
+    QTest::newRow("right, fourth slot") << 3 << 1 << 1 << 0 << VerdictNext;
+    QTest::newRow("right, fifth slot") << 4 << 3 << 3 << 0 << VerdictPassed;
+    QTest::newRow("right, past the fifth") << 5 << 2 << 2 << 0 << VerdictPassed;
+    QTest::newRow("right, largest index") << INT32_MAX << 1 << 1 << 0 << VerdictPassed;
+    QTest::newRow("right, index -1") << -1 << 1 << 1 << 0 << VerdictNext;
+    QTest::newRow("right, smallest index") << INT32_MIN << 1 << 1 << 0 << VerdictNext;
+    QTest::newRow("right, second chance used") << 1 << 2 << 2 << 1 << VerdictNext;
+    QTest::newRow("right, fifth slot, second chance used") << 4 << 2 << 2 << 1 << VerdictPassed;
+    // A wrong answer or none: the second chance, failed once it is used (retry exactly 1).
+    QTest::newRow("wrong, first mistake") << 2 << 1 << 2 << 0 << VerdictSecondChance;
+    QTest::newRow("wrong, second chance used") << 2 << 1 << 2 << 1 << VerdictFailed;
+    QTest::newRow("wrong, fifth slot, first mistake") << 4 << 1 << 2 << 0 << VerdictSecondChance;
+    QTest::newRow("wrong, fifth slot, second chance used") << 4 << 1 << 2 << 1 << VerdictFailed;
+    QTest::newRow("wrong, smallest index, second chance used") << INT32_MIN << 3 << 2 << 1 << VerdictFailed;
+    QTest::newRow("wrong, retry 2") << 1 << 1 << 2 << 2 << VerdictSecondChance;
+    QTest::newRow("wrong, retry 255") << 4 << 1 << 2 << 255 << VerdictSecondChance;
+    QTest::newRow("none chosen, first mistake") << 0 << 0 << 3 << 0 << VerdictSecondChance;
+    QTest::newRow("none chosen, second chance used") << 0 << 0 << 3 << 1 << VerdictFailed;
     // Key values outside 1..3 are compared as they stand.
     QTest::newRow("no choice against key 0") << 0 << 0 << 0 << 0 << VerdictNext;
     QTest::newRow("choice against key 7") << 4 << 3 << 7 << 1 << VerdictFailed;

@@ -6,6 +6,7 @@
 #include "tools/Charset.h"
 
 #include "ShownText.h"
+#include "OrdinaryUser.h"
 #include "StationFolder.h"
 
 #include "testing/AnswerKey.h"
@@ -422,34 +423,14 @@ void BankImportTest::folderNotWritable()
     const auto before = Snapshot(locked);
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read
                                 | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-    for (fs::path up = fs::path(dir_.path().toStdString()); up != up.root_path(); up = up.parent_path())
-        fs::permissions(up, fs::perms::others_exec, fs::perm_options::add);
+    ordinaryuser::OpenPathTo(dir_.path().toStdString());
     fs::permissions(source.parent_path(), fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
     fs::permissions(source, fs::perms::others_read, fs::perm_options::add);
-
-    int pipe[2];
-    QVERIFY(::pipe(pipe) == 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipe[0]);
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(3);
+    const std::string written = ordinaryuser::Run([&] {
         const auto outcome = ImportInto(source, locked, true);
-        const std::string first = outcome.errors.empty() ? std::string() : outcome.errors[0];
-        if (::write(pipe[1], first.data(), first.size()) < 0)
-            ::_exit(4);
-        ::_exit(outcome.written ? 0 : 1);
-    }
-    ::close(pipe[1]);
-    std::string written;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
-        written.append(buffer, static_cast<std::size_t>(n));
-    ::close(pipe[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
+        return (outcome.written ? "written; " : "") + (outcome.errors.empty() ? std::string() : outcome.errors[0]);
+    });
     fs::permissions(locked, fs::perms::owner_write, fs::perm_options::add);
-    QCOMPARE(WEXITSTATUS(status), 1);
     QCOMPARE(QString::fromStdString(written),
              QString::fromStdString(locked.string()) + ": в папку нельзя записать новый банк — нет прав на запись");
     QVERIFY(Snapshot(locked) == before);

@@ -3,6 +3,7 @@
 #include "tools/Charset.h"
 #include "tools/SourceText.h"
 
+#include "OrdinaryUser.h"
 #include "StationFolder.h"
 
 #include <QtTest>
@@ -150,12 +151,12 @@ void SourceTextTest::filesThatCannotBeRead()
                                     "это файл"));
     writer.join();
 
-    if (::geteuid() != 0) {
-        const fs::path locked = root / "locked.txt";
-        stationfolder::WriteFile(locked, "Q");
-        fs::permissions(locked, fs::perms::none);
-        QCOMPARE(problem(locked), QString("файл не открывается для чтения"));
-    }
+    const fs::path locked = root / "locked.txt";
+    stationfolder::WriteFile(locked, "Q");
+    fs::permissions(locked, fs::perms::none);
+    ordinaryuser::OpenPathTo(root);
+    QCOMPARE(QString::fromStdString(ordinaryuser::Run([&] { return problem(locked).toStdString(); })),
+             QString("файл не открывается для чтения"));
 }
 
 void SourceTextTest::linesSplitAtEveryLineEnd()
