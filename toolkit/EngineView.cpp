@@ -5,6 +5,7 @@
 #include "toolkit/EnginePages.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -65,9 +66,37 @@ public:
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+    // Also asked before the page is left: the station's own move always goes
+    // ahead; a page may keep the person from following its links.
+    bool javaScriptConfirm(const QUrl& origin, const QString& message) override;
 
 private:
     EngineView* owner_;
+};
+
+// The engine makes its own dialogs (a colour picker, a question) as windows
+// of the view. None reaches the screen: each is dismissed before it shows,
+// as if the person had cancelled it.
+class NoDialogs final : public QObject {
+public:
+    explicit NoDialogs(QWidget* view) : QObject(view) { view->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ChildAdded) {
+            QObject* child = static_cast<QChildEvent*>(event)->child();
+            if (child->isWidgetType())
+                child->installEventFilter(this);
+        } else if (event->type() == QEvent::Show) { // sent before the window is mapped
+            if (auto* dialog = qobject_cast<QDialog*>(watched)) {
+                dialog->setAttribute(Qt::WA_DontShowOnScreen);
+                dialog->setWindowModality(Qt::NonModal); // blocks no window meanwhile
+                QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+            }
+        }
+        return false;
+    }
 };
 
 // One view: the engine's own view inside, the station's rules around it.
@@ -111,9 +140,11 @@ private:
         page_ = new StationPage(StationProfile(), this, view_);
         view_->setPage(page_);
         connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) { Loaded(ok); });
+        connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) { TakeBack(url); });
         connect(page_, &QWebEnginePage::renderProcessTerminated, this,
                 [this](QWebEnginePage::RenderProcessTerminationStatus status) { RendererEnded(status); });
         view_->setContextMenuPolicy(Qt::NoContextMenu);
+        new NoDialogs(view_);
         // The engine puts its own widget into the view and takes input there;
         // it may make a new one when the renderer changes.
         view_->installEventFilter(this);
@@ -141,6 +172,27 @@ public:
         if (!allowed)
             callbacks_.refused(url);
         return allowed;
+    }
+
+    // The station's own navigation is under way.
+    bool StationMoving() const { return floorPending_; }
+
+    // The engine lets a page put an empty page or one of its own (about:) in
+    // its place without asking; the view goes back to where it was at once.
+    void TakeBack(const QUrl& url)
+    {
+        if (SamePage(url, stationUrl_) || (stationRule && stationRule(url)))
+            return;
+        callbacks_.refused(url);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!floorPending_ && page_->history()->canGoBack())
+                    page_->history()->back();
+                else
+                    Load();
+            },
+            Qt::QueuedConnection);
     }
 
 protected:
@@ -208,6 +260,7 @@ private:
     {
         floorPending_ = true;
         stale_ = false;
+        page_->setZoomFactor(1.0); // a person's zoom stays with the page they zoomed
         page_->load(stationUrl_);
         stuck_.start();
     }
@@ -312,6 +365,11 @@ bool StationPage::acceptNavigationRequest(const QUrl& url, NavigationType type, 
     return owner_->MayNavigate(url, type, isMainFrame);
 }
 
+bool StationPage::javaScriptConfirm(const QUrl& origin, const QString& message)
+{
+    return owner_->StationMoving() || QuietPage::javaScriptConfirm(origin, message);
+}
+
 } // namespace
 
 } // namespace tk::engine
@@ -322,6 +380,8 @@ extern "C" Q_DECL_EXPORT tk::engine::View* StationCreateEngineView(QWidget* pare
 {
     static const bool initialized = [] {
         QtWebEngineQuick::initialize();
+        // A dialog of the desktop's own would show before it could be dismissed.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         return true;
     }();
     (void)initialized;
