@@ -38,7 +38,9 @@ private:
 };
 
 // Peer-to-peer connections send packets to any address a page names, past
-// every check on requests; every page and frame starts without them.
+// every check on requests; every page and frame starts without them. Both
+// the profile and each page carry the script: only the profile's reaches a
+// frame a page has just made, and only the page's outlives a new renderer.
 QWebEngineScript WithoutPeerConnections()
 {
     QWebEngineScript script;
@@ -59,6 +61,7 @@ QuietPage::QuietPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePa
     // A file or folder handed over by other means than a picker stays closed too.
     connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
             [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
+    scripts().insert(WithoutPeerConnections());
 }
 
 QWebEngineProfile* NewPagesProfile(QObject* owner, std::function<bool(const QUrl&)> mayRead)

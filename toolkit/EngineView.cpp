@@ -178,21 +178,13 @@ public:
     bool StationMoving() const { return floorPending_; }
 
     // The engine lets a page put an empty page or one of its own (about:) in
-    // its place without asking; the view goes back to where it was at once.
+    // its place without asking; the station's page comes back at once.
     void TakeBack(const QUrl& url)
     {
         if (SamePage(url, stationUrl_) || (stationRule && stationRule(url)))
             return;
         callbacks_.refused(url);
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!floorPending_ && page_->history()->canGoBack())
-                    page_->history()->back();
-                else
-                    Load();
-            },
-            Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { Load(); }, Qt::QueuedConnection);
     }
 
 protected:

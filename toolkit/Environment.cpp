@@ -35,6 +35,9 @@ void PrepareProcessEnvironment()
     // Chromium's own caches and crash dumps stay off as well.
     AppendChromiumFlags("--disable-gpu-shader-disk-cache --disk-cache-size=1 --disable-breakpad "
                         "--disable-background-networking --disable-component-update --no-pings");
+    // Peer-to-peer connections send no UDP of their own (the pages' scripts
+    // have no way to make one either; see EnginePages.cpp).
+    AppendChromiumFlags("--force-webrtc-ip-handling-policy=disable_non_proxied_udp");
     // One renderer process serves every view: the test window adds no second one.
     AppendChromiumFlags("--renderer-process-limit=1");
     // Without a session's runtime folder Qt creates one in /tmp while it looks
@@ -59,6 +62,13 @@ void PrepareProcessEnvironment()
         qputenv("QT_QUICK_BACKEND", "software");
     // The windows scale themselves by the screen's density; Qt must not do it again.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+}
+
+void KeepTemporaryFilesOff()
+{
+    // The engine keeps a download it has not been asked about in a temporary
+    // file. Where no file can be made, a page's download ends before it starts.
+    qputenv("TMPDIR", "/dev/null");
 }
 
 void ApplyApplicationDefaults()
