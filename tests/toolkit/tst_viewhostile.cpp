@@ -135,7 +135,7 @@ private slots:
         }
         if (!gesture.isEmpty())
             QVERIFY2(engine::WaitFor([&] { return engine::PageOf(w->view)->zoomFactor() > 1.0; }, 5000), "no zoom");
-        // The clock keeps time meanwhile: its ticks come every second, give or take.
+        // The clock keeps time meanwhile: no tick of a tenth of a second waits half a second.
         QElapsedTimer clock;
         qint64 last = 0, longest = 0;
         QTimer tick;
