@@ -35,9 +35,12 @@ void PrepareProcessEnvironment()
     // Chromium's own caches and crash dumps stay off as well.
     AppendChromiumFlags("--disable-gpu-shader-disk-cache --disk-cache-size=1 --disable-breakpad "
                         "--disable-background-networking --disable-component-update --no-pings");
-    // Peer-to-peer connections send no UDP of their own (the pages' scripts
-    // have no way to make one either; see EnginePages.cpp).
-    AppendChromiumFlags("--force-webrtc-ip-handling-policy=disable_non_proxied_udp");
+    // Pages reach no network (see EnginePages.cpp). Should a page's script
+    // still get hold of a peer connection, or of any other route past the
+    // check on requests, it sends no UDP and has only a proxy whose name
+    // never resolves, and no name is ever looked up.
+    AppendChromiumFlags("--force-webrtc-ip-handling-policy=disable_non_proxied_udp "
+                        "--proxy-server=http://nowhere.invalid:1 --host-resolver-rules=\"MAP * ~NOTFOUND\"");
     // One renderer process serves every view: the test window adds no second one.
     AppendChromiumFlags("--renderer-process-limit=1");
     // Without a session's runtime folder Qt creates one in /tmp while it looks

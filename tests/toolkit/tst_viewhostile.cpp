@@ -97,6 +97,11 @@ private slots:
             << "";
         QTest::newRow("WebRTC from a new frame")
             << "<iframe id=n></iframe>" + rtc.arg("n.contentWindow.RTCPeerConnection", "{urls:'stun:127.0.0.1:%U'}") << "" << "";
+        QTest::newRow("WebRTC over TCP from a new frame")
+            << "<iframe id=n></iframe>" +
+                   rtc.arg("n.contentWindow.RTCPeerConnection",
+                           "{urls:'turn:127.0.0.1:%T?transport=tcp',username:'u',credential:'c'}")
+            << "" << "";
         QTest::newRow("WebTransport") << "<script>new WebTransport('https://127.0.0.1:%U/')</script>" << "" << "";
         QTest::newRow("a link to about:blank") << click.arg("", "location.href='about:blank'") << "" << "";
         QTest::newRow("about:srcdoc") << click.arg("", "location.replace('about:srcdoc')") << "" << "";
