@@ -130,7 +130,10 @@ private slots:
 
         QVERIFY(engine::Navigate(w->view, folder->Path(QStringLiteral("res/INSTR.htm"))));
         QWidget* input = engine::InputOf(w->view);
-        QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
+        for (int i = 0; i < 2; ++i) { // a click that came before the page took input gives no activation
+            QTest::mouseClick(input, Qt::LeftButton, {}, input->rect().center());
+            engine::Wait(300);
+        }
         for (int i = 0; i < 5; ++i) {
             if (gesture == QLatin1String("wheel")) {
                 QWheelEvent wheel(input->rect().center(), input->mapToGlobal(input->rect().center()), {}, {0, 120},
