@@ -7,12 +7,25 @@
 # from the session, and once readable by all (0755, as older systems do) with
 # the private runtime folder that every desktop session gives (it must stay
 # empty too). Qt itself creates a runtime folder when neither exists.
+# The study page stores data in every way a page can and starts two downloads.
 source "$(dirname "$0")/lib.sh"
 
 start_x 96
 references go abort
 make_station
-study_page
+head -c 100000 /dev/zero >"$STATION/res/data.bin"
+study_page "<script>
+var big = 'x'.repeat(100000);
+localStorage.setItem('k', big);
+var db = indexedDB.open('db');
+db.onupgradeneeded = function () { db.result.createObjectStore('s').put(big, 1); };
+caches.open('c').then(function (c) { return c.put('a.txt', new Response(big)); });
+var a = document.createElement('a');
+a.download = 'x.bin';
+a.href = URL.createObjectURL(new Blob([big]));
+a.click();
+setTimeout(function () { var f = document.createElement('iframe'); f.src = 'data.bin'; document.body.appendChild(f); }, 500);
+</script>"
 bank 5 2
 
 for mode in 700 755; do

@@ -312,6 +312,7 @@ bool TApplication::eventFilter(QObject* watched, QEvent* event)
 void Initialize(int& argc, char** argv)
 {
     PrepareProcessEnvironment();
+    KeepTemporaryFilesOff();
     HoldHtmlViews(); // the views of the windows made now wait for Run
     // Reading the font configuration takes a few milliseconds that the first
     // window waits for; it runs while the application object connects to the display.

@@ -1,6 +1,9 @@
 #include "toolkit/EnginePages.h"
 
+#include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInfo>
 #include <QWebEngineUrlRequestInterceptor>
@@ -34,15 +37,44 @@ private:
     std::function<bool(const QUrl&)> mayRead_;
 };
 
+// Peer-to-peer connections send packets to any address a page names, past
+// every check on requests; every page and frame starts without them. Both
+// the profile and each page carry the script: only the profile's reaches a
+// frame a page has just made, and only the page's outlives a new renderer.
+QWebEngineScript WithoutPeerConnections()
+{
+    QWebEngineScript script;
+    script.setName(QStringLiteral("without-peer-connections"));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(true);
+    script.setSourceCode(QStringLiteral(
+        "['RTCPeerConnection', 'webkitRTCPeerConnection', 'RTCDataChannel', 'RTCIceTransport', 'WebTransport']"
+        ".forEach(function (name) { delete window[name]; });"));
+    return script;
+}
+
 } // namespace
+
+QuietPage::QuietPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent)
+{
+    // A file or folder handed over by other means than a picker stays closed too.
+    connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
+            [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
+    scripts().insert(WithoutPeerConnections());
+}
 
 QWebEngineProfile* NewPagesProfile(QObject* owner, std::function<bool(const QUrl&)> mayRead)
 {
     auto* profile = new QWebEngineProfile(owner); // no storage name: off the record
+    // Even off the record the engine makes folders for the pages' storage
+    // there; where nothing can be made, pages keep their storage in memory.
+    profile->setPersistentStoragePath(QStringLiteral("/dev/null"));
     profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     profile->setSpellCheckEnabled(false);
     profile->setUrlRequestInterceptor(new PageRequests(std::move(mayRead), profile));
+    profile->scripts()->insert(WithoutPeerConnections());
     QWebEngineSettings* settings = profile->settings();
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);

@@ -19,11 +19,11 @@ namespace tk {
 // acceptNavigationRequest. Owned by owner.
 QWebEngineProfile* NewPagesProfile(QObject* owner, std::function<bool(const QUrl&)> mayRead);
 
-// The operator's pages may run scripts, but may not pop up windows or boxes,
-// nor write to the program's output.
+// The operator's pages may run scripts, but may not pop up windows, boxes or
+// file pickers, nor write to the program's output.
 class QuietPage : public QWebEnginePage {
 public:
-    using QWebEnginePage::QWebEnginePage;
+    QuietPage(QWebEngineProfile* profile, QObject* parent);
 
 protected:
     QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
@@ -31,6 +31,9 @@ protected:
     bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
     bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
+    // Every file picker (an upload field, a folder, the page's own open and
+    // save pickers) ends as if the person had cancelled it: no dialog, no file.
+    QStringList chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) override { return {}; }
 };
 
 } // namespace tk

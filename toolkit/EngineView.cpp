@@ -5,15 +5,20 @@
 #include "toolkit/EnginePages.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <QtWebEngineQuick/qtwebenginequickglobal.h>
+
+#include <utility>
+#include <vector>
 
 namespace tk::engine {
 
@@ -53,6 +58,43 @@ private:
     EngineView* owner_;
 };
 
+// The engine makes its own dialogs (a colour picker, a question) as windows
+// of the view. None reaches the screen: each is dismissed before it shows,
+// as if the person had cancelled it.
+class NoDialogs final : public QObject {
+public:
+    explicit NoDialogs(QWidget* view) : QObject(view) { view->installEventFilter(this); }
+
+    // A dialog answers the page that asked: it must be answered while that page still lives.
+    void DismissAll()
+    {
+        for (const QPointer<QDialog>& dialog : std::exchange(open_, {}))
+            if (dialog)
+                dialog->reject();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ChildAdded) {
+            QObject* child = static_cast<QChildEvent*>(event)->child();
+            if (child->isWidgetType())
+                child->installEventFilter(this);
+        } else if (event->type() == QEvent::Show) { // sent before the window is mapped
+            if (auto* dialog = qobject_cast<QDialog*>(watched)) {
+                dialog->setAttribute(Qt::WA_DontShowOnScreen);
+                dialog->setWindowModality(Qt::NonModal); // blocks no window meanwhile
+                open_.push_back(dialog);
+                QMetaObject::invokeMethod(this, [this] { DismissAll(); }, Qt::QueuedConnection);
+            }
+        }
+        return false;
+    }
+
+private:
+    std::vector<QPointer<QDialog>> open_;
+};
+
 // One view: the engine's own view inside, the station's rules around it.
 class EngineView final : public View {
 public:
@@ -64,6 +106,7 @@ public:
     ~EngineView() override
     {
         if (view_) {
+            noDialogs_->DismissAll();
             // The page must go before the view it renders into.
             view_->setPage(nullptr);
             delete page_;
@@ -93,6 +136,7 @@ private:
     {
         view_ = new QWebEngineView(this);
         view_->setContextMenuPolicy(Qt::NoContextMenu);
+        noDialogs_ = new NoDialogs(view_);
         // The engine puts its own widget into the view and takes input there;
         // it may make a new one when the renderer changes.
         view_->installEventFilter(this);
@@ -123,6 +167,17 @@ public:
         if (!allowed)
             callbacks_.refused(url);
         return allowed;
+    }
+
+    // The engine lets a page put an empty page or one of its own (about:) in
+    // its place without asking; the station's page comes back at once.
+    void TakeBack(const QUrl& url)
+    {
+        if (SamePage(url, stationUrl_) || (stationRule && stationRule(url)) ||
+            (!held_.isEmpty() && url.scheme() == QLatin1String("data")))
+            return;
+        callbacks_.refused(url);
+        QMetaObject::invokeMethod(this, [this] { Load(); }, Qt::QueuedConnection);
     }
 
 protected:
@@ -197,15 +252,18 @@ private:
         StationPage* before = page_;
         page_ = new StationPage(StationProfile(), this, view_);
         connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) { callbacks_.loaded(ok); });
+        connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) { TakeBack(url); });
         connect(page_, &QWebEnginePage::renderProcessTerminated, this,
                 [this](QWebEnginePage::RenderProcessTerminationStatus status) { RendererEnded(status); });
         view_->setPage(page_);
         if (before) {
+            noDialogs_->DismissAll();
             before->disconnect(this);
             before->deleteLater(); // this may run in one of its signals
         }
         if (hadKeys)
             view_->setFocus();
+        page_->setZoomFactor(1.0); // a person's zoom stays with the page they zoomed
         if (held_.isEmpty())
             page_->load(stationUrl_);
         else // base64: a third of the size that %XX escapes would make of it
@@ -244,6 +302,7 @@ private:
 
     Callbacks callbacks_;
     QWebEngineView* view_ = nullptr;
+    NoDialogs* noDialogs_ = nullptr;
     StationPage* page_ = nullptr;
     QUrl stationUrl_;    // where the station last sent the view
     QByteArray held_;    // the page it gave from memory, if it did
@@ -266,6 +325,8 @@ extern "C" Q_DECL_EXPORT tk::engine::View* StationCreateEngineView(QWidget* pare
 {
     static const bool initialized = [] {
         QtWebEngineQuick::initialize();
+        // A dialog of the desktop's own would show before it could be dismissed.
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
         return true;
     }();
     (void)initialized;

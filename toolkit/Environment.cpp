@@ -35,6 +35,12 @@ void PrepareProcessEnvironment()
     // Chromium's own caches and crash dumps stay off as well.
     AppendChromiumFlags("--disable-gpu-shader-disk-cache --disk-cache-size=1 --disable-breakpad "
                         "--disable-background-networking --disable-component-update --no-pings");
+    // Pages reach no network (see EnginePages.cpp). Should a page's script
+    // still get hold of a peer connection, or of any other route past the
+    // check on requests, it sends no UDP and has only a proxy whose name
+    // never resolves, and no name is ever looked up.
+    AppendChromiumFlags("--force-webrtc-ip-handling-policy=disable_non_proxied_udp "
+                        "--proxy-server=http://nowhere.invalid:1 --host-resolver-rules=\"MAP * ~NOTFOUND\"");
     // Without a session's runtime folder Qt creates one in /tmp while it looks
     // for a display socket. Point it at a private folder that already exists;
     // nothing is ever written there.
@@ -57,6 +63,13 @@ void PrepareProcessEnvironment()
         qputenv("QT_QUICK_BACKEND", "software");
     // The windows scale themselves by the screen's density; Qt must not do it again.
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+}
+
+void KeepTemporaryFilesOff()
+{
+    // The engine keeps a download it has not been asked about in a temporary
+    // file. Where no file can be made, a page's download ends before it starts.
+    qputenv("TMPDIR", "/dev/null");
 }
 
 void ApplyApplicationDefaults()

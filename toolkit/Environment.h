@@ -9,6 +9,8 @@
 namespace tk {
 
 void PrepareProcessEnvironment();
+// The station's own process makes no temporary files (tools and tests do).
+void KeepTemporaryFilesOff();
 void ApplyApplicationDefaults();
 
 // "MS Sans Serif" and its kin do not exist here; the layouts' fonts map to a
