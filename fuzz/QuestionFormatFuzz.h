@@ -9,6 +9,7 @@
 
 #include "tools/Charset.h"
 #include "tools/QuestionFormats.h"
+#include "tools/QuestionLayout.h"
 #include "tools/QuestionPage.h"
 #include "tools/SourceText.h"
 
@@ -45,10 +46,10 @@ inline void Check(bank::Format format, const std::uint8_t* data, std::size_t siz
         Expect(question.line >= 1 && question.line <= lines, "question line");
         Expect(question.right >= 1 && question.right <= 3, "right answer");
         Expect(!question.text.value.empty(), "question without text");
-        Expect(charset::CountCharacters(question.text.value) <= bank::MaxQuestionCharacters, "question too long");
+        Expect(bank::ShownCharacters(question.text) <= bank::MaxQuestionCharacters, "question too long");
         for (const auto& choice : question.choices) {
             Expect(!choice.value.empty(), "empty choice");
-            Expect(charset::CountCharacters(choice.value) <= bank::MaxChoiceCharacters, "choice too long");
+            Expect(bank::ShownCharacters(choice) <= bank::MaxChoiceCharacters, "choice too long");
         }
 
         const std::string page = bank::QuestionPage(question);
