@@ -38,19 +38,32 @@ private:
 };
 
 // Peer-to-peer connections send packets to any address a page names, past
-// every check on requests; every page and frame starts without them. Both
-// the profile and each page carry the script: only the profile's reaches a
-// frame a page has just made, and only the page's outlives a new renderer.
-QWebEngineScript WithoutPeerConnections()
+// every check on requests; every page and frame starts without them, and
+// without a colour field's dialog. Both the profile and each page carry the
+// script: only the profile's reaches a frame a page has just made, and only
+// the page's outlives a new renderer.
+QWebEngineScript PageLimits()
 {
     QWebEngineScript script;
-    script.setName(QStringLiteral("without-peer-connections"));
+    script.setName(QStringLiteral("page-limits"));
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(true);
     script.setSourceCode(QStringLiteral(
+        "(function () {"
         "['RTCPeerConnection', 'webkitRTCPeerConnection', 'RTCDataChannel', 'RTCIceTransport', 'WebTransport']"
-        ".forEach(function (name) { delete window[name]; });"));
+        ".forEach(function (name) { delete window[name]; });"
+        // A colour field asks the engine for a dialog, which the view then has
+        // to dismiss; a click that does nothing asks for none (the view's
+        // dismissal stays for whatever gets past this).
+        "window.addEventListener('click', function (e) {"
+        " var t = e.target; if (t && t.tagName === 'INPUT' && String(t.type).toLowerCase() === 'color') e.preventDefault();"
+        " }, true);"
+        "if (window.HTMLInputElement && HTMLInputElement.prototype.showPicker) {"
+        " var show = HTMLInputElement.prototype.showPicker;"
+        " HTMLInputElement.prototype.showPicker = function () {"
+        " if (String(this.type).toLowerCase() === 'color') return; return show.call(this); }; }"
+        "})();"));
     return script;
 }
 
@@ -61,7 +74,7 @@ QuietPage::QuietPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePa
     // A file or folder handed over by other means than a picker stays closed too.
     connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
             [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
-    scripts().insert(WithoutPeerConnections());
+    scripts().insert(PageLimits());
 }
 
 QWebEngineProfile* NewPagesProfile(QObject* owner, std::function<bool(const QUrl&)> mayRead)
@@ -74,7 +87,7 @@ QWebEngineProfile* NewPagesProfile(QObject* owner, std::function<bool(const QUrl
     profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     profile->setSpellCheckEnabled(false);
     profile->setUrlRequestInterceptor(new PageRequests(std::move(mayRead), profile));
-    profile->scripts()->insert(WithoutPeerConnections());
+    profile->scripts()->insert(PageLimits());
     QWebEngineSettings* settings = profile->settings();
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
