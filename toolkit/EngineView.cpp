@@ -289,9 +289,9 @@ private:
         connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) { TakeBack(url); });
         connect(page_, &QWebEnginePage::renderProcessTerminated, this,
                 [this](QWebEnginePage::RenderProcessTerminationStatus status) { RendererEnded(status); });
-        view->setPage(page_);
         if (unseen)
             Drop(unseen);
+        view->setPage(page_);
         if (shown_ && isVisible()) {
             shown_->disconnect(this);
             // Only what a page puts in its own place unasked would still change the screen.
@@ -352,15 +352,15 @@ private:
         Back()->setEnabled(false);
         if (before) {
             auto* beforeView = static_cast<QWebEngineView*>(before->parent());
-            DialogsOf(beforeView)->DismissAll();
+            Drop(before);
             if (beforeView != view)
                 beforeView->setPage(nullptr);
-            Drop(before);
         }
     }
 
     void Drop(StationPage* page)
     {
+        DialogsOf(static_cast<QWebEngineView*>(page->parent()))->DismissAll();
         page->disconnect(this);
         page->deleteLater(); // this may run in one of its signals
     }
