@@ -10,10 +10,13 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QStackedLayout>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <QtWebEngineQuick/qtwebenginequickglobal.h>
 
@@ -105,10 +108,14 @@ public:
     }
     ~EngineView() override
     {
-        if (view_) {
-            noDialogs_->DismissAll();
-            // The page must go before the view it renders into.
-            view_->setPage(nullptr);
+        if (stack_) {
+            for (QWebEngineView* view : views_) {
+                DialogsOf(view)->DismissAll();
+                // The page must go before the view it renders into.
+                view->setPage(nullptr);
+            }
+            if (shown_ != page_)
+                delete shown_;
             delete page_;
         }
     }
@@ -125,32 +132,52 @@ public:
         stationUrl_ = page;
         held_ = bytes;
         mayReload_ = true;
-        if (!view_)
+        if (!stack_)
             Start();
         Load();
     }
 
 private:
     // A view's engine is made with its first page: until then it costs nothing.
+    // Two of the engine's views, one over the other: the next page is drawn
+    // in the one beneath while the page before stays on top.
     void Start()
     {
-        view_ = new QWebEngineView(this);
-        view_->setContextMenuPolicy(Qt::NoContextMenu);
-        noDialogs_ = new NoDialogs(view_);
-        // The engine puts its own widget into the view and takes input there;
-        // it may make a new one when the renderer changes.
-        view_->installEventFilter(this);
-        for (QWidget* child : view_->findChildren<QWidget*>())
-            child->installEventFilter(this);
-        layout()->addWidget(view_);
-        setFocusProxy(view_);
+        stack_ = new QStackedLayout;
+        stack_->setStackingMode(QStackedLayout::StackAll);
+        static_cast<QVBoxLayout*>(layout())->addLayout(stack_);
+        for (int i = 0; i < 2; ++i) {
+            QWebEngineView* view = views_[i] = new QWebEngineView(this);
+            view->setContextMenuPolicy(Qt::NoContextMenu);
+            noDialogs_[i] = new NoDialogs(view);
+            // The engine puts its own widget into the view and takes input there;
+            // it may make a new one when the renderer changes.
+            view->installEventFilter(this);
+            for (QWidget* child : view->findChildren<QWidget*>())
+                child->installEventFilter(this);
+            stack_->addWidget(view);
+        }
+        stack_->setCurrentWidget(views_[0]);
+        views_[1]->setEnabled(false); // beneath: no input, no place in the tab order
+        showTimer_ = new QTimer(this);
+        showTimer_->setSingleShot(true);
+        showTimer_->setInterval(ShowAnywayMs);
+        connect(showTimer_, &QTimer::timeout, this, [this] { ShowPage(); });
+        setFocusProxy(views_[0]);
         if (hasFocus())
-            view_->setFocus();
+            views_[0]->setFocus();
     }
 
+    QWebEngineView* Front() const { return static_cast<QWebEngineView*>(stack_->currentWidget()); }
+    QWebEngineView* Back() const { return Front() == views_[0] ? views_[1] : views_[0]; }
+    NoDialogs* DialogsOf(const QWebEngineView* view) const { return noDialogs_[view == views_[1] ? 1 : 0]; }
+
 public:
-    bool MayNavigate(const QUrl& url, QWebEnginePage::NavigationType type, bool isMainFrame)
+    bool MayNavigate(const QWebEnginePage* page, const QUrl& url, QWebEnginePage::NavigationType type, bool isMainFrame)
     {
+        // The page on its way out stays on screen as it is until the next one is there.
+        if (page != page_)
+            return false;
         // The station's own navigation is always carried out.
         if (isMainFrame && type == QWebEnginePage::NavigationTypeTyped && SamePage(url, stationUrl_))
             return true;
@@ -195,7 +222,7 @@ protected:
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == view_) {
+        if (watched == views_[0] || watched == views_[1]) {
             if (event->type() == QEvent::ChildAdded) {
                 QObject* child = static_cast<QChildEvent*>(event)->child();
                 if (child->isWidgetType())
@@ -245,29 +272,97 @@ private:
     // showed before can come back, while the page itself may forward to
     // another page of the folder at any moment. The page before goes with its
     // renderer, however busy its script keeps it.
+    // The new page loads beneath while the one before stays on top, so that
+    // no empty frame shows between two pages; one that takes long is shown
+    // as it is.
     void Load()
     {
         stale_ = false;
-        const bool hadKeys = QApplication::focusWidget() && view_->isAncestorOf(QApplication::focusWidget());
-        StationPage* before = page_;
-        page_ = new StationPage(StationProfile(), this, view_);
-        connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) { callbacks_.loaded(ok); });
+        QWebEngineView* view = shown_ ? Back() : Front();
+        StationPage* unseen = page_ != shown_ ? page_ : nullptr; // never reached the screen
+        page_ = new StationPage(StationProfile(), this, view);
+        connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+            if (page_ != shown_)
+                AwaitDrawn(page_);
+            callbacks_.loaded(ok);
+        });
         connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) { TakeBack(url); });
         connect(page_, &QWebEnginePage::renderProcessTerminated, this,
                 [this](QWebEnginePage::RenderProcessTerminationStatus status) { RendererEnded(status); });
-        view_->setPage(page_);
-        if (before) {
-            noDialogs_->DismissAll();
-            before->disconnect(this);
-            before->deleteLater(); // this may run in one of its signals
+        if (unseen)
+            Drop(unseen);
+        view->setPage(page_);
+        if (shown_ && isVisible()) {
+            shown_->disconnect(this);
+            // Only what a page puts in its own place unasked would still change the screen.
+            connect(shown_, &QWebEnginePage::urlChanged, this, [this] { ShowPage(); });
+            connect(shown_, &QWebEnginePage::renderProcessTerminated, this, [this] { ShowPage(); });
+            showTimer_->start();
+        } else {
+            ShowPage();
         }
-        if (hadKeys)
-            view_->setFocus();
         page_->setZoomFactor(1.0); // a person's zoom stays with the page they zoomed
         if (held_.isEmpty())
             page_->load(stationUrl_);
         else // base64: a third of the size that %XX escapes would make of it
             page_->setContent(held_.toBase64(), QStringLiteral("text/html;base64"), stationUrl_);
+    }
+
+    // A page is drawn some frames after it has loaded: two frames of its
+    // own, counted where its scripts cannot see, tell that it is.
+    void AwaitDrawn(StationPage* page)
+    {
+        page->runJavaScript(QStringLiteral("requestAnimationFrame(() => requestAnimationFrame(() => { drawn = true; }))"),
+                            QWebEngineScript::ApplicationWorld);
+        AskDrawn(page);
+    }
+
+    void AskDrawn(StationPage* page)
+    {
+        page->runJavaScript(QStringLiteral("typeof drawn !== 'undefined'"), QWebEngineScript::ApplicationWorld,
+                            [this, asked = QPointer<StationPage>(page)](const QVariant& drawn) {
+                                if (!asked || asked != page_ || asked == shown_)
+                                    return;
+                                if (drawn.toBool())
+                                    ShowPage();
+                                else
+                                    QTimer::singleShot(AskEveryMs, this, [this, asked] {
+                                        if (asked && asked == page_ && asked != shown_)
+                                            AskDrawn(asked);
+                                    });
+                            });
+    }
+
+    // The newest page takes the screen; the one before goes.
+    void ShowPage()
+    {
+        showTimer_->stop();
+        if (!page_ || page_ == shown_)
+            return;
+        const bool hadKeys = QApplication::focusWidget() && isAncestorOf(QApplication::focusWidget());
+        StationPage* before = std::exchange(shown_, page_);
+        auto* view = static_cast<QWebEngineView*>(page_->parent());
+        if (view != Front()) {
+            view->setEnabled(true);
+            stack_->setCurrentWidget(view);
+            setFocusProxy(view);
+        }
+        if (hadKeys)
+            view->setFocus(); // before the view beneath is disabled, so that focus never leaves the page
+        Back()->setEnabled(false);
+        if (before) {
+            auto* beforeView = static_cast<QWebEngineView*>(before->parent());
+            Drop(before);
+            if (beforeView != view)
+                beforeView->setPage(nullptr);
+        }
+    }
+
+    void Drop(StationPage* page)
+    {
+        DialogsOf(static_cast<QWebEngineView*>(page->parent()))->DismissAll();
+        page->disconnect(this);
+        page->deleteLater(); // this may run in one of its signals
     }
 
     // (QWebEnginePage::triggerAction(Back) does nothing here; the history does.)
@@ -301,9 +396,14 @@ private:
     }
 
     Callbacks callbacks_;
-    QWebEngineView* view_ = nullptr;
-    NoDialogs* noDialogs_ = nullptr;
-    StationPage* page_ = nullptr;
+    QStackedLayout* stack_ = nullptr;
+    QWebEngineView* views_[2] = {};
+    NoDialogs* noDialogs_[2] = {};
+    static constexpr int ShowAnywayMs = 400;
+    static constexpr int AskEveryMs = 8;
+    QTimer* showTimer_ = nullptr;
+    StationPage* page_ = nullptr;  // the newest page the station asked for
+    StationPage* shown_ = nullptr; // the page on screen: page_, or for a moment the one before
     QUrl stationUrl_;    // where the station last sent the view
     QByteArray held_;    // the page it gave from memory, if it did
     bool stale_ = false; // the renderer ended under the page
@@ -312,7 +412,7 @@ private:
 
 bool StationPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
 {
-    return owner_->MayNavigate(url, type, isMainFrame);
+    return owner_->MayNavigate(this, url, type, isMainFrame);
 }
 
 } // namespace

@@ -57,15 +57,26 @@ void UseBuiltEngine()
     tk::SetEngineModule(QStringLiteral(STATION_ENGINE_MODULE));
 }
 
+namespace {
+// The engine's view on top: the one beneath, drawing the next page, takes no input.
+QWebEngineView* OnScreen(tk::TCppWebBrowser* view)
+{
+    for (QWebEngineView* engineView : view->findChildren<QWebEngineView*>())
+        if (engineView->isEnabled())
+            return engineView;
+    return nullptr;
+}
+} // namespace
+
 QWebEnginePage* PageOf(tk::TCppWebBrowser* view)
 {
-    auto* engineView = view->findChild<QWebEngineView*>();
+    QWebEngineView* engineView = OnScreen(view);
     return engineView ? engineView->page() : nullptr;
 }
 
 QWidget* InputOf(tk::TCppWebBrowser* view)
 {
-    auto* engineView = view->findChild<QWebEngineView*>();
+    QWebEngineView* engineView = OnScreen(view);
     return engineView ? engineView->focusProxy() : nullptr;
 }
 

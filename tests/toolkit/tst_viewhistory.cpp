@@ -149,6 +149,23 @@ private slots:
         QVERIFY(StaysOn(w->view, QStringLiteral("Question 2")));
     }
 
+    void theQuestionBeforeStaysOnScreenUntilTheNextIsThere()
+    {
+        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
+        w->view->Navigate(folder->Path(QStringLiteral("TESTS/TEST2.htm")));
+        QStringList seen; // what the view on top shows, as it changes
+        QVERIFY(engine::WaitFor(
+            [&] {
+                QWebEnginePage* page = engine::PageOf(w->view);
+                const QString now = page->isLoading() ? QStringLiteral("(loading)") : page->title();
+                if (seen.isEmpty() || seen.last() != now)
+                    seen << now;
+                return now == QStringLiteral("Question 2");
+            },
+            10000));
+        QCOMPARE(seen, (QStringList{QStringLiteral("Question 1"), QStringLiteral("Question 2")}));
+    }
+
     void aMissingQuestionPageKeepsThePreviousOneAway()
     {
         stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
