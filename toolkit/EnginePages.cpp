@@ -39,7 +39,7 @@ private:
 
 // Peer-to-peer connections send packets to any address a page names, past
 // every check on requests; every page and frame starts without them, and
-// without a colour field's dialog. Both the profile and each page carry the
+// without the dialogs of colour and file fields and the file pickers. Both the profile and each page carry the
 // script: only the profile's reaches a frame a page has just made, and only
 // the page's outlives a new renderer.
 QWebEngineScript PageLimits()
@@ -53,16 +53,20 @@ QWebEngineScript PageLimits()
         "(function () {"
         "['RTCPeerConnection', 'webkitRTCPeerConnection', 'RTCDataChannel', 'RTCIceTransport', 'WebTransport']"
         ".forEach(function (name) { delete window[name]; });"
-        // A colour field asks the engine for a dialog, which the view then has
-        // to dismiss; a click that does nothing asks for none (the view's
-        // dismissal stays for whatever gets past this).
-        "window.addEventListener('click', function (e) {"
-        " var t = e.target; if (t && t.tagName === 'INPUT' && String(t.type).toLowerCase() === 'color') e.preventDefault();"
-        " }, true);"
+        // A colour or file field and the file pickers ask the engine for a
+        // dialog, which the page and the view would then have to cancel; a
+        // click that does nothing and a picker that is cancelled at once ask
+        // for none (the page's and the view's refusals stay for whatever gets
+        // past this).
+        "var asks = function (t) { return t && t.tagName === 'INPUT' &&"
+        " ['color', 'file'].indexOf(String(t.type).toLowerCase()) >= 0; };"
+        "window.addEventListener('click', function (e) { if (asks(e.target)) e.preventDefault(); }, true);"
         "if (window.HTMLInputElement && HTMLInputElement.prototype.showPicker) {"
         " var show = HTMLInputElement.prototype.showPicker;"
-        " HTMLInputElement.prototype.showPicker = function () {"
-        " if (String(this.type).toLowerCase() === 'color') return; return show.call(this); }; }"
+        " HTMLInputElement.prototype.showPicker = function () { if (!asks(this)) return show.call(this); }; }"
+        "['showOpenFilePicker', 'showSaveFilePicker', 'showDirectoryPicker'].forEach(function (name) {"
+        " if (window[name]) window[name] = function () {"
+        " return Promise.reject(new DOMException('The user aborted a request.', 'AbortError')); }; });"
         "})();"));
     return script;
 }
