@@ -1,7 +1,7 @@
 #pragma once
 // Where a control of a layout lies in a window on screen: the window's client
 // size tells which text height the station scaled it with.
-#include "toolkit/Dpi.h"
+#include "toolkit/core/Dpi.h"
 
 #include <optional>
 #include <utility>

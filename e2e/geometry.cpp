@@ -20,10 +20,10 @@
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Dialogs.h"
-#include "toolkit/Dpi.h"
 #include "toolkit/Environment.h"
 #include "toolkit/HtmlView.h"
 #include "toolkit/Layout.h"
+#include "toolkit/core/Dpi.h"
 
 #include <QApplication>
 

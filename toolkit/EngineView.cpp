@@ -2,7 +2,7 @@
 // confinement and the history's floor. Loaded by the toolkit's HTML view when
 // the views start (see EngineModule.h).
 #include "toolkit/EngineModule.h"
-#include "toolkit/EnginePages.h"
+#include "toolkit/engine/Pages.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,16 +1,14 @@
 #pragma once
 // What the process sets up before and right after the Qt application object
-// exists: no shader or profile files on disk, our own DPI rule instead of
-// Qt's, and the default font.
-#include "toolkit/Dpi.h"
+// exists: the browser engine's part (engine/Process.h, which the bank tool's
+// print shares), our own DPI rule instead of Qt's, and the default font.
+#include "toolkit/core/Dpi.h"
+#include "toolkit/engine/Process.h"
 
 #include <QFont>
 
 namespace tk {
 
-void PrepareProcessEnvironment();
-// The station's own process makes no temporary files (tools and tests do).
-void KeepTemporaryFilesOff();
 void ApplyApplicationDefaults();
 
 // "MS Sans Serif" and its kin do not exist here; the layouts' fonts map to a

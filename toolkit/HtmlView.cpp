@@ -11,7 +11,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLibrary>
-#include <QLibraryInfo>
 #include <QPalette>
 #include <QPointer>
 #include <QTimer>
@@ -253,16 +252,6 @@ QString HeldPageTooLargeText()
 QString UnavailableViewText()
 {
     return QStringLiteral("Просмотр страниц на этом компьютере недоступен. Обратитесь к оператору.");
-}
-
-bool WebEngineAvailable()
-{
-    // Without its helper process the engine would end the whole program.
-    const QString helper = QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + QStringLiteral("/QtWebEngineProcess");
-    const QByteArray configured = qgetenv("QTWEBENGINE_PROCESS_PATH");
-    if (!configured.isEmpty())
-        return QFileInfo(QString::fromLocal8Bit(configured)).isExecutable();
-    return QFileInfo(helper).isExecutable();
 }
 
 void SetViewFolder(const std::string& folder)

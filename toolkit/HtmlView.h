@@ -7,6 +7,8 @@
 // the mouse's back and forward buttons) move only through pages reached by
 // links since the station's own last Navigate: what the station showed
 // before can never come back.
+#include "toolkit/engine/Process.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -50,10 +52,10 @@ using HtmlViewFactory = std::function<TCppWebBrowser*(QWidget* parent)>;
 void SetHtmlViewFactory(HtmlViewFactory factory);
 TCppWebBrowser* CreateHtmlView(QWidget* parent);
 
-// The browser-engine view, and the notice shown when there is none.
+// The browser-engine view, and the notice shown when there is none
+// (WebEngineAvailable() tells which).
 TCppWebBrowser* CreateWebEngineView(QWidget* parent);
 TCppWebBrowser* CreateUnavailableView(QWidget* parent);
-bool WebEngineAvailable();
 // The engine's module lies beside the program; tests and benchmarks, whose
 // programs lie elsewhere, name the one built with them.
 void SetEngineModule(const QString& path);

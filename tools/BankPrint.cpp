@@ -7,11 +7,10 @@
 #include "tools/PdfJoin.h"
 #include "tools/PrintPages.h"
 #include "tools/QuestionPage.h"
-#include "toolkit/Environment.h"
-#include "toolkit/HtmlView.h"
 #include "toolkit/core/Exception.h"
 #include "toolkit/core/StrToInt.h"
 #include "toolkit/core/StringList.h"
+#include "toolkit/engine/Process.h"
 
 #include <QApplication>
 #include <QDate>

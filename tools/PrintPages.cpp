@@ -1,7 +1,7 @@
 #include "tools/PrintPages.h"
 
-#include "toolkit/Dpi.h"
-#include "toolkit/EnginePages.h"
+#include "toolkit/core/Dpi.h"
+#include "toolkit/engine/Pages.h"
 
 #include "base/PageRule.h"
 #include "base/Questions.h"

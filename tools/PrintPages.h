@@ -1,6 +1,6 @@
 #pragma once
 // Renders pages to PDF with the browser engine the station shows them with,
-// set up as the station's view is (see toolkit/EnginePages.h) and reading what
+// set up as the station's view is (see toolkit/engine/Pages.h) and reading what
 // the station's view may read (base/PageRule.h).
 #include <QByteArray>
 #include <QObject>

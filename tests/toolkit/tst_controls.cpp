@@ -5,11 +5,11 @@
 #include "toolkit/Application.h"
 #include "toolkit/Controls.h"
 #include "toolkit/Dialogs.h"
-#include "toolkit/Dpi.h"
 #include "toolkit/Form.h"
 #include "toolkit/Layout.h"
 #include "toolkit/Pictures.h"
 
+#include "toolkit/core/Dpi.h"
 #include "toolkit/core/Exception.h"
 
 #include <QAbstractButton>

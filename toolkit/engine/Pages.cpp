@@ -1,4 +1,4 @@
-#include "toolkit/EnginePages.h"
+#include "toolkit/engine/Pages.h"
 
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineProfile>
