@@ -8,6 +8,7 @@
 #include "testing/TestRunState.h"
 #include "tools/KeyLine.h"
 #include "tools/PageCheck.h"
+#include "tools/Text.h"
 #include "toolkit/core/Exception.h"
 #include "toolkit/core/HeldPage.h"
 #include "toolkit/core/StrToInt.h"
@@ -35,7 +36,6 @@ using station::BankFolder;
 using station::KeyFile;
 using station::KeyName;
 using station::StudyPage;
-constexpr const char* Utf8Bom = "\xEF\xBB\xBF";
 
 // Findings are sorted by where they are: the study page, the bank folder,
 // the pages by number (odd names last), then the key by line.
@@ -47,7 +47,7 @@ public:
     void Add(Severity severity, Area area, std::int64_t order, const std::string& file, int line,
              std::string text)
     {
-        items_.push_back({{severity, file, line, std::move(text)}, area, order, items_.size()});
+        items_.push_back({{line, std::move(text), severity, file}, area, order, items_.size()});
     }
 
     std::vector<Finding> Sorted()
@@ -394,7 +394,7 @@ void CheckKey(const fs::path& folder, const Bank& bank, Findings& out)
         return;
     }
     const int total = lines.Count();
-    if (total > 0 && (lines.Strings(0).rfind("\xFF\xFE", 0) == 0 || lines.Strings(0).rfind("\xFE\xFF", 0) == 0)) {
+    if (total > 0 && tools::StartsWithUtf16Bom(lines.Strings(0))) {
         fault(0, "ключ сохранён в UTF-16 («Юникод»)" + noGrading + "; сохраните его как ANSI или UTF-8 без BOM");
         return;
     }
@@ -420,13 +420,14 @@ void CheckKey(const fs::path& folder, const Bank& bank, Findings& out)
     for (int k = 1; k <= std::min(total, count); ++k) {
         const std::string& line = lines.Strings(k - 1);
         const std::string question = station::PageName(k);
-        if (k == 1 && line.rfind(Utf8Bom, 0) == 0) {
+        if (k == 1 && line.starts_with(tools::Utf8Bom)) {
             fault(k, "файл начинается с метки BOM (сохранён как «UTF-8 с BOM») — станция не прочтёт первую строку"
                      " и не проверит ответ на вопрос " + question + "; сохраните ключ без BOM");
         } else if (const auto problem = KeyLineProblem(line); !problem.empty()) {
             fault(k, problem + " — ответ на вопрос " + question + " станция не прочтёт и покажет ошибку");
         } else if (const auto value = tk::StrToInt(line); value < station::FirstChoice || value > station::LastChoice) {
-            fault(k, "ответ " + Str(value) + " вне 1–3 — на вопрос " + question + " нельзя ответить правильно");
+            fault(k, "ответ " + Str(value) + " вне " + Str(station::FirstChoice) + "–" + Str(station::LastChoice)
+                         + " — на вопрос " + question + " нельзя ответить правильно");
         } else {
             answers.push_back(value);
         }
@@ -468,15 +469,17 @@ Report CheckStation(const fs::path& folder)
     return {bank.count, findings.Sorted()};
 }
 
-std::string FormatFinding(const Finding& finding)
+std::string CaseTwin(const fs::path& folder, const std::string& name)
 {
-    std::string text = finding.file;
-    if (finding.line > 0)
-        text += ":" + Str(finding.line);
-    text += ": ";
-    if (finding.severity == Severity::Info)
-        text += "к сведению: ";
-    return text + finding.text;
+    const auto lower = tools::LowerAscii(name);
+    std::error_code ec;
+    std::set<std::string> twins;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const auto entry = it->path().filename().string();
+        if (entry != name && tools::LowerAscii(entry) == lower)
+            twins.insert(entry);
+    }
+    return twins.empty() ? std::string() : *twins.begin();
 }
 
 namespace {
