@@ -18,6 +18,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -189,16 +190,28 @@ private:
     fs::path path_;
 };
 
+// A folder opened read-only, for its lock or to sync it; closing it lets the lock go.
+class OpenedFolder {
+public:
+    explicit OpenedFolder(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~OpenedFolder()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    OpenedFolder(const OpenedFolder&) = delete;
+    OpenedFolder& operator=(const OpenedFolder&) = delete;
+    int Fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
 void Sync(const fs::path& folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const OpenedFolder opened(folder);
+    if (opened.Fd() < 0 || ::syncfs(opened.Fd()) != 0)
         Fail(folder, errno);
-    const int result = ::syncfs(fd);
-    const int error = errno;
-    ::close(fd);
-    if (result != 0)
-        Fail(folder, error);
 }
 
 // Puts the new bank in the old one's place. Returns where the old one went
@@ -234,23 +247,6 @@ fs::path SwapIn(const fs::path& fresh, const fs::path& tests, bool oldExists)
     return aside;
 }
 
-// A folder opened read-only for its lock; closing it lets the lock go.
-class OpenedFolder {
-public:
-    explicit OpenedFolder(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
-    ~OpenedFolder()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    OpenedFolder(const OpenedFolder&) = delete;
-    OpenedFolder& operator=(const OpenedFolder&) = delete;
-    int Fd() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // The station holds its bank folder for a test run (see HeldFolder.h); the
 // swap takes that folder alone, so it waits for the run to end. Ctrl+C ends
 // the wait with nothing changed.
@@ -275,10 +271,8 @@ void WaitForRuns(const OpenedFolder& bank, const fs::path& tests, const std::fun
 
 bool HasHtml(const Question& question)
 {
-    bool html = question.text.html;
-    for (const auto& choice : question.choices)
-        html = html || choice.html;
-    return html;
+    const auto html = [](const Text& text) { return text.html; };
+    return html(question.text) || std::any_of(question.choices.begin(), question.choices.end(), html);
 }
 
 std::string Count(std::size_t n) { return std::to_string(n); }
@@ -456,11 +450,16 @@ private:
             WriteFile(fresh.Path() / station::KeyName, AnswerKeyText(parsed_.questions));
             ThrowIfInterrupted();
             Sync(fresh.Path());
-            const fs::path previous = SwapWhenNoRun(fresh.Path());
+            fs::path previous; // where the old bank went, to be removed
+            {
+                const OpenedFolder bank(old_.folder ? tests_ : fs::path());
+                if (old_.folder)
+                    WaitForRuns(bank, tests_, request_.waiting);
+                previous = SwapIn(fresh.Path(), tests_, old_.folder);
+            }
             fresh.Forget();
             made.Keep();
-            RemovePrevious(previous);
-            NoteCarried(carried);
+            Tidy(previous, carried);
             return true;
         } catch (const WriteFailure& failure) {
             outcome_.errors.push_back(failure.what());
@@ -511,36 +510,22 @@ private:
         return outcome_.errors.empty();
     }
 
-    // Returns where the old bank went (to be removed), or an empty path.
-    fs::path SwapWhenNoRun(const fs::path& fresh) const
+    // The old bank goes; what was carried over from it is told.
+    void Tidy(const fs::path& previous, const std::vector<std::string>& carried)
     {
-        const OpenedFolder bank(old_.folder ? tests_ : fs::path());
-        if (old_.folder)
-            WaitForRuns(bank, tests_, request_.waiting);
-        return SwapIn(fresh, tests_, old_.folder);
-    }
-
-    void RemovePrevious(const fs::path& previous)
-    {
-        if (previous.empty())
-            return;
         std::error_code ec;
-        fs::remove_all(previous, ec);
+        if (!previous.empty())
+            fs::remove_all(previous, ec);
         if (ec)
             outcome_.notes.push_back(Told(previous, "прежний банк не удалось удалить (" + Why(ec.value())
                                                         + "); удалите эту папку сами"));
-    }
-
-    void NoteCarried(const std::vector<std::string>& carried)
-    {
-        if (carried.empty())
-            return;
         std::string names;
         for (std::size_t k = 0; k < carried.size() && k < 5; ++k)
             names += (k ? ", " : "") + carried[k];
-        outcome_.notes.push_back(Told(tests_, "файлы прежней папки, которые не страницы вопросов и не ключ, оставлены на "
-                                              "месте (" + Count(carried.size()) + ": " + names
-                                              + (carried.size() > 5 ? ", …" : "") + ")", Severity::Info));
+        if (!carried.empty())
+            outcome_.notes.push_back(Told(tests_, "файлы прежней папки, которые не страницы вопросов и не ключ, "
+                                                  "оставлены на месте (" + Count(carried.size()) + ": " + names
+                                                  + (carried.size() > 5 ? ", …" : "") + ")", Severity::Info));
     }
 
     // What was written, and what the checker and the print would tell about

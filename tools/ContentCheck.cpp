@@ -110,6 +110,14 @@ bool Exists(const fs::path& path)
 
 std::string Str(std::int64_t n) { return std::to_string(n); }
 
+// " (есть «tests», но имя должно быть TESTS)" when the folder holds the name
+// in other letter case; empty otherwise.
+std::string TwinNote(const fs::path& folder, const std::string& name, const std::string& entry = {})
+{
+    const auto twin = CaseTwin(folder, name);
+    return twin.empty() ? std::string() : " (есть " + entry + "«" + Shown(twin) + "», но имя должно быть " + name + ")";
+}
+
 // --- inside the pages ---
 
 void AddPageFindings(const fs::path& folder, const fs::path& page, PageKind kind, Area area, std::int64_t order,
@@ -126,15 +134,11 @@ void CheckStudyPage(const fs::path& folder, Findings& out)
     const auto add = [&](std::string text) { out.Add(Severity::Fault, AreaStudy, 0, StudyPage, 0, std::move(text)); };
     const fs::path page = folder / StudyPage;
     if (!Exists(page)) {
-        std::string text = "страницы инструктажа нет — окно инструктажа покажет ошибку вместо материала";
         std::error_code ec;
-        if (!fs::is_directory(folder / station::StudyFolder, ec)) {
-            if (const auto twin = CaseTwin(folder, station::StudyFolder); !twin.empty())
-                text += " (есть папка «" + Shown(twin) + "», но имя должно быть " + station::StudyFolder + ")";
-        } else if (const auto twin = CaseTwin(folder / station::StudyFolder, station::StudyPageName); !twin.empty()) {
-            text += " (есть «" + Shown(twin) + "», но имя должно быть " + station::StudyPageName + ")";
-        }
-        add(text);
+        add("страницы инструктажа нет — окно инструктажа покажет ошибку вместо материала"
+            + (fs::is_directory(folder / station::StudyFolder, ec)
+                   ? TwinNote(folder / station::StudyFolder, station::StudyPageName)
+                   : TwinNote(folder, station::StudyFolder, "папка ")));
     } else if (const auto kind = NotAFile(page); !kind.empty()) {
         add("это " + kind + ", а не страница — окно инструктажа покажет ошибку вместо материала");
     } else if (!Opens(page)) {
@@ -199,9 +203,7 @@ Bank CheckPages(const fs::path& folder, Findings& out)
         } else if (Exists(tests)) {
             text = "это не папка — станция не найдёт ни одного вопроса и не начнёт тест";
         } else {
-            text = "папки нет — станция не найдёт ни одного вопроса и не начнёт тест";
-            if (const auto twin = CaseTwin(folder, BankFolder); !twin.empty())
-                text += " (есть «" + Shown(twin) + "», но имя должно быть " + BankFolder + ")";
+            text = "папки нет — станция не найдёт ни одного вопроса и не начнёт тест" + TwinNote(folder, BankFolder);
         }
         out.Add(Severity::Fault, AreaBank, 0, BankFolder, 0, text);
         return bank;
@@ -376,10 +378,7 @@ void CheckKey(const fs::path& folder, const Bank& bank, Findings& out)
     const std::string noGrading = " — станция покажет ошибку и не сможет проверить ни одного ответа";
     const fs::path key = folder / KeyFile;
     if (!Exists(key)) {
-        std::string text = "ключа нет" + noGrading;
-        if (const auto twin = CaseTwin(folder / BankFolder, KeyName); !twin.empty())
-            text += " (есть «" + Shown(twin) + "», но имя должно быть " + KeyName + ")";
-        fault(0, text);
+        fault(0, "ключа нет" + noGrading + TwinNote(folder / BankFolder, KeyName));
         return;
     }
     if (const auto kind = NotAFile(key); !kind.empty()) {

@@ -37,8 +37,9 @@ std::size_t FindUnescapedPair(std::string_view text, std::size_t from, std::stri
 }
 
 // "[html]", "[plain]", "[markdown]" or "[moodle]" before a text: whether it
-// is HTML, and the text after the marker. Markdown is shown as typed.
-bool TakeFormatMarker(std::string_view& text, bool html)
+// is HTML (nothing without a marker), and the text after the marker.
+// Markdown is shown as typed.
+std::optional<bool> TakeFormatMarker(std::string_view& text)
 {
     text = Trim(text);
     for (const auto& [marker, isHtml] : {std::pair<std::string_view, bool>{"[html]", true}, {"[moodle]", true},
@@ -48,17 +49,7 @@ bool TakeFormatMarker(std::string_view& text, bool html)
             return isHtml;
         }
     }
-    return html;
-}
-
-// Whether the text starts with a format marker.
-bool Marked(std::string_view text)
-{
-    text = Trim(text);
-    for (const std::string_view marker : {"[html]", "[moodle]", "[plain]", "[markdown]"})
-        if (text.substr(0, marker.size()) == marker)
-            return true;
-    return false;
+    return std::nullopt;
 }
 
 // GIFT's escapes undone; in plain text the file's own line breaks are spaces
@@ -174,13 +165,13 @@ private:
         Draft draft;
         draft.line = block.FirstLine();
         std::string_view before = s.substr(pos, open - pos);
-        const bool marked = Marked(before);
-        const bool html = TakeFormatMarker(before, false);
+        const auto format = TakeFormatMarker(before);
+        const bool html = format.value_or(false);
         std::string question = Unescaped(before, html);
         if (!after.empty()) // a blank to fill in the middle of the sentence
             question += (question.empty() ? "" : " ") + std::string("_____ ") + Unescaped(after, html);
         draft.text = {std::string(tools::TrimSpaces(question)), html, block.LineAt(pos)};
-        if (!marked)
+        if (!format)
             NoteTags(draft.text);
         if (Answers(block, open, close, html, draft))
             Accept(std::move(draft), parsed_);
@@ -235,12 +226,12 @@ private:
                 answer.remove_prefix(end + 1);
             }
             answer = answer.substr(0, FindUnescaped(answer, 0, "#")); // feedback on this answer
-            const bool marked = Marked(answer);
-            const bool answerHtml = TakeFormatMarker(answer, html);
+            const auto format = TakeFormatMarker(answer);
+            const bool answerHtml = format.value_or(html);
             if (right)
                 draft.right.push_back(static_cast<int>(draft.choices.size()));
             draft.choices.push_back({Unescaped(answer, answerHtml), answerHtml, block.LineAt(offset)});
-            if (!marked)
+            if (!format)
                 NoteTags(draft.choices.back());
             at = next;
         }

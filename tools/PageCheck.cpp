@@ -32,26 +32,16 @@ constexpr int MaxInspectedDepth = 4096;
 // Findings of one page beyond these are summed up in one line.
 constexpr std::size_t MaxFindingsPerPage = 100;
 
-enum class Kind { Picture, Style, Frame, Link, Script, Media, Embed };
-
-struct KindText {
+// What a reference brings, and what the person at the station sees when it
+// does not come.
+struct Kind {
     const char* noun;
-    const char* effect; // what the person at the station sees instead
+    const char* effect;
 };
-
-KindText TextOf(Kind kind)
-{
-    switch (kind) {
-    case Kind::Picture: return {"картинка", "на её месте будет пустое место"};
-    case Kind::Style: return {"стиль", "страница будет без этого оформления"};
-    case Kind::Frame: return {"рамка", "она останется пустой"};
-    case Kind::Link: return {"ссылка", "перейти по ней не получится"};
-    case Kind::Script: return {"скрипт", "он не выполнится"};
-    case Kind::Media: return {"видео или звук", "он не проиграется"};
-    case Kind::Embed: return {"вставка", "на её месте будет пустое место"};
-    }
-    return {"", ""};
-}
+constexpr Kind Picture{"картинка", "на её месте будет пустое место"}, Style{"стиль", "страница будет без этого оформления"},
+    Frame{"рамка", "она останется пустой"}, Link{"ссылка", "перейти по ней не получится"},
+    Script{"скрипт", "он не выполнится"}, Media{"видео или звук", "он не проиграется"},
+    Embed{"вставка", "на её месте будет пустое место"};
 
 // The scheme of a URL ("http"), lower case; empty for a relative reference.
 std::string SchemeOf(std::string_view url)
@@ -215,18 +205,18 @@ std::optional<std::string> CheckLetters(std::string_view bytes, std::vector<Find
 struct Referring {
     GumboTag tag;
     const char* attribute;
-    Kind kind;
+    const Kind& kind;
 };
 constexpr Referring ReferringAttributes[] = {
-    {GUMBO_TAG_IMG, "src", Kind::Picture},       {GUMBO_TAG_BODY, "background", Kind::Picture},
-    {GUMBO_TAG_TABLE, "background", Kind::Picture}, {GUMBO_TAG_TD, "background", Kind::Picture},
-    {GUMBO_TAG_TH, "background", Kind::Picture},  {GUMBO_TAG_IFRAME, "src", Kind::Frame},
-    {GUMBO_TAG_FRAME, "src", Kind::Frame},        {GUMBO_TAG_A, "href", Kind::Link},
-    {GUMBO_TAG_AREA, "href", Kind::Link},         {GUMBO_TAG_EMBED, "src", Kind::Embed},
-    {GUMBO_TAG_OBJECT, "data", Kind::Embed},      {GUMBO_TAG_VIDEO, "poster", Kind::Picture},
-    {GUMBO_TAG_VIDEO, "src", Kind::Media},        {GUMBO_TAG_AUDIO, "src", Kind::Media},
-    {GUMBO_TAG_SOURCE, "src", Kind::Media},       {GUMBO_TAG_TRACK, "src", Kind::Media},
-    {GUMBO_TAG_SCRIPT, "src", Kind::Script},
+    {GUMBO_TAG_IMG, "src", Picture},       {GUMBO_TAG_BODY, "background", Picture},
+    {GUMBO_TAG_TABLE, "background", Picture}, {GUMBO_TAG_TD, "background", Picture},
+    {GUMBO_TAG_TH, "background", Picture},  {GUMBO_TAG_IFRAME, "src", Frame},
+    {GUMBO_TAG_FRAME, "src", Frame},        {GUMBO_TAG_A, "href", Link},
+    {GUMBO_TAG_AREA, "href", Link},         {GUMBO_TAG_EMBED, "src", Embed},
+    {GUMBO_TAG_OBJECT, "data", Embed},      {GUMBO_TAG_VIDEO, "poster", Picture},
+    {GUMBO_TAG_VIDEO, "src", Media},        {GUMBO_TAG_AUDIO, "src", Media},
+    {GUMBO_TAG_SOURCE, "src", Media},       {GUMBO_TAG_TRACK, "src", Media},
+    {GUMBO_TAG_SCRIPT, "src", Script},
 };
 
 // Elements whose content is no text of the page.
@@ -271,7 +261,7 @@ public:
             if (referring.tag == element.tag)
                 Reference(element, referring.attribute, referring.kind);
         if (element.tag == GUMBO_TAG_INPUT && tools::LowerAscii(AttributeValue(element, "type")) == "image")
-            Reference(element, "src", Kind::Picture);
+            Reference(element, "src", Picture);
         else if (element.tag == GUMBO_TAG_LINK)
             VisitLink(element);
         else if (element.tag == GUMBO_TAG_OL)
@@ -313,14 +303,14 @@ private:
             else if (element.tag == GUMBO_TAG_LINK)
                 VisitLink(element);
             else if (element.tag == GUMBO_TAG_SCRIPT)
-                Reference(element, "src", Kind::Script);
+                Reference(element, "src", Script);
         }
     }
 
     void VisitLink(const GumboElement& link)
     {
         if (tools::LowerAscii(AttributeValue(link, "rel")).find("stylesheet") != std::string::npos)
-            Reference(link, "href", Kind::Style);
+            Reference(link, "href", Style);
     }
 
     void CountListItems(const GumboElement& list)
@@ -334,7 +324,7 @@ private:
         numberedList_ = numberedList_ || items >= station::ChoicesPerQuestion;
     }
 
-    void Reference(const GumboElement& element, const char* attribute, Kind kind)
+    void Reference(const GumboElement& element, const char* attribute, const Kind& kind)
     {
         const GumboAttribute* found = gumbo_get_attribute(&element.attributes, attribute);
         if (!found)
@@ -343,9 +333,8 @@ private:
         if (url.empty() || url.front() == '#')
             return; // this very page
         if (const std::string why = WhyNotShown(url); !why.empty()) {
-            const KindText said = TextOf(kind);
             findings_.push_back({static_cast<int>(found->value_start.line),
-                                 std::string(said.noun) + " «" + Shown(url, 80) + "»" + why + " — " + said.effect});
+                                 std::string(kind.noun) + " «" + Shown(url, 80) + "»" + why + " — " + kind.effect});
         }
     }
 

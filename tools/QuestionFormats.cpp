@@ -37,12 +37,9 @@ Format DetectFormat(const std::filesystem::path& file, std::string_view text)
 
 std::optional<Format> FormatByName(std::string_view name)
 {
-    if (name == "aiken")
-        return Format::Aiken;
-    if (name == "gift")
-        return Format::Gift;
-    if (name == "csv")
-        return Format::Csv;
+    for (const Format format : {Format::Aiken, Format::Gift, Format::Csv})
+        if (tools::LowerAscii(FormatName(format)) == name)
+            return format;
     return std::nullopt;
 }
 

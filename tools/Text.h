@@ -35,15 +35,12 @@ inline std::vector<std::string_view> SplitLines(std::string_view text)
 {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = LineEndAt(text, at);
-        if (end == 0) {
-            ++at;
-            continue;
+    for (std::size_t at = 0; at < text.size(); ++at)
+        if (const std::size_t end = LineEndAt(text, at); end > 0) {
+            lines.push_back(text.substr(start, at - start));
+            at += end - 1;
+            start = at + 1;
         }
-        lines.push_back(text.substr(start, at - start));
-        start = at += end;
-    }
     if (start < text.size())
         lines.push_back(text.substr(start));
     return lines;
@@ -74,7 +71,7 @@ inline std::string_view Trim(std::string_view text, std::string_view blanks = Bl
 // spreadsheets put them in the operator's texts.
 inline std::string_view TrimSpaces(std::string_view text)
 {
-    for (std::size_t before = text.size() + 1; text.size() != before;) {
+    for (std::size_t before = 0; before != text.size();) {
         before = text.size();
         text = Trim(text);
         while (text.starts_with(NoBreakSpace))
@@ -90,8 +87,7 @@ inline std::string LowerAscii(std::string_view text)
 {
     std::string out(text);
     for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     return out;
 }
 
