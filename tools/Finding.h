@@ -10,8 +10,8 @@ enum class Severity {
     Info,  // worth knowing, harmless
 };
 
-// The reader of a file finds lines and texts; whoever names the file to the
-// operator fills it in.
+// The reader of a file finds lines and texts ({line, text} will do); whoever
+// names the file to the operator fills it in.
 struct Finding {
     int line = 0; // 1-based; 0 for the file as a whole
     std::string text = {};

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <memory>
 #include <optional>
 #include <set>
 #include <system_error>

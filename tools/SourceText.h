@@ -13,8 +13,8 @@
 
 namespace bank {
 
-// Faults in the operator's file, its lines found; line 0 stands for the file
-// as a whole. Whoever names the file to the operator adds its name.
+// The file's faults are findings, as the checker's are; the reader finds
+// their lines (0: the file as a whole), the import names the file.
 using contentcheck::Finding;
 using contentcheck::Severity;
 
