@@ -12,6 +12,7 @@
 #include "tools/QuestionLayout.h"
 #include "tools/QuestionPage.h"
 #include "tools/SourceText.h"
+#include "tools/Text.h"
 
 #include "tests/tools/ShownText.h"
 
@@ -24,7 +25,7 @@ using fuzzref::Expect;
 inline void Check(bank::Format format, const std::uint8_t* data, std::size_t size)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    std::vector<bank::Problem> problems;
+    std::vector<bank::Finding> problems;
     const auto source = bank::DecodeSource(bytes, problems);
     Expect(source.has_value() == problems.empty(), "a decoded file with problems, or no file and none");
     if (!source) {
@@ -32,7 +33,7 @@ inline void Check(bank::Format format, const std::uint8_t* data, std::size_t siz
         return;
     }
     Expect(charset::IsUtf8(source->text), "decoded text is not UTF-8");
-    const int lines = static_cast<int>(bank::SplitLines(source->text).size());
+    const int lines = static_cast<int>(tools::SplitLines(source->text).size());
 
     const auto parsed = bank::Parse(format, source->text);
     for (std::size_t k = 0; k < parsed.problems.size(); ++k) {

@@ -1,6 +1,7 @@
 #include "tools/QuestionFormats.h"
 
 #include "tools/Charset.h"
+#include "tools/Text.h"
 
 #include <algorithm>
 #include <optional>
@@ -91,21 +92,21 @@ class AikenParser {
 public:
     ParsedQuestions Run(std::string_view text)
     {
-        const auto lines = SplitLines(text);
+        const auto lines = tools::SplitLines(text);
         for (std::size_t k = 0; k < lines.size(); ++k)
-            Line(static_cast<int>(k + 1), Trimmed(lines[k]));
+            Line(static_cast<int>(k + 1), tools::TrimSpaces(lines[k]));
         if (open_)
             Unanswered(0);
         return std::move(parsed_);
     }
 
 private:
-    void Line(int number, const std::string& line)
+    void Line(int number, std::string_view line)
     {
         if (line.empty())
             return;
         if (const auto rest = AnswerRest(line)) {
-            Answer(number, Trimmed(*rest));
+            Answer(number, std::string(tools::TrimSpaces(*rest)));
         } else if (const auto choice = AsChoice(line)) {
             Choice(number, *choice);
         } else {
@@ -116,7 +117,7 @@ private:
                 Start(number);
                 draft_.text.value = line;
             } else {
-                draft_.text.value += "\n" + line;
+                draft_.text.value.append("\n").append(line);
             }
         }
     }
@@ -146,7 +147,7 @@ private:
                                 + std::to_string(draft_.choices[static_cast<std::size_t>(same - letters_.begin())].line));
         }
         letters_.push_back(choice.letter);
-        draft_.choices.push_back({Trimmed(choice.text), false, number});
+        draft_.choices.push_back({std::string(tools::TrimSpaces(choice.text)), false, number});
     }
 
     void Answer(int number, const std::string& rest)
@@ -221,8 +222,8 @@ ParsedQuestions ParseAiken(std::string_view text) { return AikenParser().Run(tex
 
 bool HasAikenAnswerLine(std::string_view text)
 {
-    for (const auto line : SplitLines(text))
-        if (AnswerRest(Trimmed(line)))
+    for (const auto line : tools::SplitLines(text))
+        if (AnswerRest(tools::TrimSpaces(line)))
             return true;
     return false;
 }

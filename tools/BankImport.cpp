@@ -3,8 +3,10 @@
 #include "base/ContentFolders.h"
 #include "testing/QuestionBank.h"
 #include "testing/TestRunState.h"
+#include "tools/ContentCheck.h"
 #include "tools/PageCheck.h"
 #include "tools/QuestionPage.h"
+#include "tools/Text.h"
 
 #include "toolkit/core/HeldFolder.h"
 
@@ -16,6 +18,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -96,9 +99,15 @@ std::string Why(int error)
     }
 }
 
+// A line about a whole file or folder, told as every finding is.
+std::string Told(const fs::path& file, std::string text, Severity severity = Severity::Fault)
+{
+    return contentcheck::FormatFinding({0, std::move(text), severity, file.string()});
+}
+
 [[noreturn]] void Fail(const fs::path& path, int error)
 {
-    throw WriteFailure(path.string() + ": " + Why(error));
+    throw WriteFailure(Told(path, Why(error)));
 }
 
 void WriteFile(const fs::path& path, const std::string& bytes)
@@ -160,7 +169,7 @@ public:
     {
         std::string pattern = (station / (std::string(NewBankPrefix) + "XXXXXX")).string();
         if (!::mkdtemp(pattern.data()))
-            throw WriteFailure(station.string() + ": в папку нельзя записать новый банк — " + Why(errno));
+            throw WriteFailure(Told(station, "в папку нельзя записать новый банк — " + Why(errno)));
         path_ = pattern;
         ::chmod(path_.c_str(), 0755); // as a folder made by hand, not private
     }
@@ -181,16 +190,28 @@ private:
     fs::path path_;
 };
 
+// A folder opened read-only, for its lock or to sync it; closing it lets the lock go.
+class OpenedFolder {
+public:
+    explicit OpenedFolder(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+    ~OpenedFolder()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    OpenedFolder(const OpenedFolder&) = delete;
+    OpenedFolder& operator=(const OpenedFolder&) = delete;
+    int Fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
 void Sync(const fs::path& folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const OpenedFolder opened(folder);
+    if (opened.Fd() < 0 || ::syncfs(opened.Fd()) != 0)
         Fail(folder, errno);
-    const int result = ::syncfs(fd);
-    const int error = errno;
-    ::close(fd);
-    if (result != 0)
-        Fail(folder, error);
 }
 
 // Puts the new bank in the old one's place. Returns where the old one went
@@ -226,23 +247,6 @@ fs::path SwapIn(const fs::path& fresh, const fs::path& tests, bool oldExists)
     return aside;
 }
 
-// A folder opened read-only for its lock; closing it lets the lock go.
-class OpenedFolder {
-public:
-    explicit OpenedFolder(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
-    ~OpenedFolder()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    OpenedFolder(const OpenedFolder&) = delete;
-    OpenedFolder& operator=(const OpenedFolder&) = delete;
-    int Fd() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // The station holds its bank folder for a test run (see HeldFolder.h); the
 // swap takes that folder alone, so it waits for the run to end. Ctrl+C ends
 // the wait with nothing changed.
@@ -253,8 +257,8 @@ void WaitForRuns(const OpenedFolder& bank, const fs::path& tests, const std::fun
     int result = tk::LockFolderAlone(bank.Fd(), false);
     if (result == EWOULDBLOCK) {
         if (waiting)
-            waiting(tests.string() + ": на станции идёт тест — банк будет заменён, когда тест закончится; "
-                                     "Ctrl+C — отказаться, ничего не изменится");
+            waiting(Told(tests, "на станции идёт тест — банк будет заменён, когда тест закончится; Ctrl+C — "
+                                "отказаться, ничего не изменится"));
         do {
             ThrowIfInterrupted();
             result = tk::LockFolderAlone(bank.Fd(), true);
@@ -267,17 +271,8 @@ void WaitForRuns(const OpenedFolder& bank, const fs::path& tests, const std::fun
 
 bool HasHtml(const Question& question)
 {
-    bool html = question.text.html;
-    for (const auto& choice : question.choices)
-        html = html || choice.html;
-    return html;
-}
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    return text;
+    const auto html = [](const Text& text) { return text.html; };
+    return html(question.text) || std::any_of(question.choices.begin(), question.choices.end(), html);
 }
 
 std::string Count(std::size_t n) { return std::to_string(n); }
@@ -292,20 +287,16 @@ bool IsStation(const fs::path& folder)
     return false;
 }
 
-// A finding about a page being built; a missing file is said where the
-// station will look for it ("TESTS/plan.png"), the page being in TESTS.
-std::string Expected(const contentcheck::PageFinding& finding, const fs::path& fresh)
+// A missing file is named where the station will look for it
+// ("TESTS/plan.png"), the page being built in the new bank's folder.
+std::string WhereStationLooks(const fs::path& missing, const fs::path& fresh)
 {
-    if (finding.missing.empty())
-        return finding.text;
-    fs::path where = finding.missing.lexically_relative(fs::weakly_canonical(fresh.parent_path()));
-    if (where.empty())
-        return finding.text;
+    if (missing.empty())
+        return {};
+    fs::path where = missing.lexically_relative(fs::weakly_canonical(fresh.parent_path()));
     if (auto first = where.begin(); first != where.end() && *first == fresh.filename())
         where = fs::path(station::BankFolder) / where.lexically_relative(*first);
-    std::string text = finding.text;
-    const auto dash = text.rfind(" — ");
-    return text.insert(dash == std::string::npos ? text.size() : dash, " (нужен " + where.string() + ")");
+    return where.string();
 }
 
 // A new station's folder, removed again unless kept.
@@ -337,182 +328,245 @@ struct OldBank {
     bool Holds() const { return !pages.empty() || key; }
 };
 
-} // namespace
+// One import, step by step; each step adds what it finds to the outcome.
+class Importer {
+public:
+    explicit Importer(const ImportRequest& request) : request_(request), tests_(request.folder / station::BankFolder) {}
 
-ImportOutcome Import(const ImportRequest& request)
-{
-    ImportOutcome outcome;
-    const std::string sourceName = request.source.string();
-    const std::string sourceFile = request.source.filename().string();
-    const fs::path tests = request.folder / station::BankFolder;
-    const auto error = [&](const std::string& file, const Problem& problem) {
-        outcome.errors.push_back(FormatProblem(file, problem));
-    };
-
-    // The questions.
-    std::vector<Problem> problems;
-    ParsedQuestions parsed;
-    std::optional<SourceText> source = ReadSource(request.source, problems);
-    Format format = Format::Aiken;
-    if (source) {
-        format = request.format.value_or(DetectFormat(request.source, source->text));
-        parsed = Parse(format, source->text);
-        problems.insert(problems.end(), parsed.problems.begin(), parsed.problems.end());
-        if (parsed.questions.size() < static_cast<std::size_t>(testrun::QuestionsPerRun))
-            problems.push_back({0, "годных вопросов " + Count(parsed.questions.size())
-                                       + ", а станции нужно не меньше пяти: тест задаёт пять разных вопросов"});
-    }
-    for (const auto& problem : problems)
-        error(sourceName, problem);
-    for (const auto& note : parsed.notes)
-        outcome.notes.push_back(FormatProblem(sourceName, {note.line, "к сведению: " + note.text}));
-
-    // Two imports at once into one folder would each build from the same old
-    // bank and swap in turn: the second is refused. (The lock is on the
-    // station's folder, which no run holds.)
-    const OpenedFolder station(request.folder);
-    if (station.Fd() >= 0 && ::flock(station.Fd(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-        error(request.folder.string(), {0, "в эту папку станции уже идёт другой импорт; дождитесь его конца и "
-                                           "повторите"});
-        return outcome;
+    ImportOutcome Run()
+    {
+        ReadQuestions();
+        // Two imports at once into one folder would each build from the same
+        // old bank and swap in turn: the second is refused. (The lock is on the
+        // station's folder, which no run holds.)
+        const OpenedFolder station(request_.folder);
+        if (station.Fd() >= 0 && ::flock(station.Fd(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            Error(request_.folder, "в эту папку станции уже идёт другой импорт; дождитесь его конца и повторите");
+            return std::move(outcome_);
+        }
+        CheckFolder();
+        if (outcome_.errors.empty() && WriteBank())
+            Summarise();
+        return std::move(outcome_);
     }
 
-    // The station's folder and the bank in it.
-    std::error_code ec;
-    OldBank old;
-    bool makeFolder = false;
-    const auto folderStatus = fs::status(request.folder, ec);
-    if (!fs::exists(folderStatus)) {
-        fs::path absolute = fs::absolute(request.folder, ec);
+private:
+    void Error(const fs::path& file, std::string text) { outcome_.errors.push_back(Told(file, std::move(text))); }
+
+    std::string InSource(Finding finding) const
+    {
+        finding.file = request_.source.string();
+        return contentcheck::FormatFinding(finding);
+    }
+
+    void ReadQuestions()
+    {
+        std::vector<Finding> problems;
+        source_ = ReadSource(request_.source, problems);
+        if (source_) {
+            format_ = request_.format.value_or(DetectFormat(request_.source, source_->text));
+            parsed_ = Parse(format_, source_->text);
+            problems.insert(problems.end(), parsed_.problems.begin(), parsed_.problems.end());
+            if (parsed_.questions.size() < static_cast<std::size_t>(testrun::QuestionsPerRun))
+                problems.push_back({0, "годных вопросов " + Count(parsed_.questions.size())
+                                           + ", а станции нужно не меньше пяти: тест задаёт пять разных вопросов"});
+        }
+        for (const auto& problem : problems)
+            outcome_.errors.push_back(InSource(problem));
+        for (const auto& note : parsed_.notes)
+            outcome_.notes.push_back(InSource(note));
+    }
+
+    // Whether the bank may go into the station's folder, and what is there now.
+    void CheckFolder()
+    {
+        std::error_code ec;
+        const auto status = fs::status(request_.folder, ec);
+        if (!fs::exists(status))
+            CheckFolderToMake();
+        else if (!fs::is_directory(status))
+            Error(request_.folder, "это файл, а не папка станции");
+        else if (!request_.newStation && !IsStation(request_.folder))
+            Error(request_.folder, std::string("это не папка станции: в ней нет ни программы ") + StationProgram
+                                       + ", ни папки " + station::StudyFolder + " (страница инструктажа), ни "
+                                       + station::BankFolder + " (банк вопросов); укажите папку станции, а чтобы "
+                                                               "сделать новую станцию здесь, добавьте --new-station");
+        else if (fs::exists(fs::symlink_status(tests_, ec)))
+            CheckOldBank();
+    }
+
+    // A folder not there yet is made for a new station only, inside one that is.
+    void CheckFolderToMake()
+    {
+        std::error_code ec;
+        fs::path absolute = fs::absolute(request_.folder, ec);
         if (!absolute.has_filename()) // "new/"
             absolute = absolute.parent_path();
         const fs::path parent = absolute.parent_path();
-        if (!request.newStation)
-            error(request.folder.string(), {0, "папки нет: укажите папку станции (ту, где лежат res и TESTS); "
-                                               "новую станцию создаёт ключ --new-station"});
+        if (!request_.newStation)
+            Error(request_.folder, "папки нет: укажите папку станции (ту, где лежат res и TESTS); новую станцию "
+                                   "создаёт ключ --new-station");
         else if (!fs::is_directory(parent, ec))
-            error(request.folder.string(), {0, "папки «" + parent.string() + "» нет: новая папка станции "
-                                                   "создаётся только в существующей"});
+            Error(request_.folder, "папки «" + parent.string() + "» нет: новая папка станции создаётся только в "
+                                                                 "существующей");
         else
-            makeFolder = true;
-    } else if (!fs::is_directory(folderStatus)) {
-        error(request.folder.string(), {0, "это файл, а не папка станции"});
-    } else if (!request.newStation && !IsStation(request.folder)) {
-        error(request.folder.string(), {0, std::string("это не папка станции: в ней нет ни программы ") + StationProgram
-                                               + ", ни папки " + station::StudyFolder + " (страница инструктажа), ни "
-                                               + station::BankFolder + " (банк вопросов); укажите папку станции, а "
-                                                 "чтобы сделать новую станцию здесь, добавьте --new-station"});
-    } else if (const auto testsStatus = fs::symlink_status(tests, ec); fs::exists(testsStatus)) {
-        if (fs::is_symlink(testsStatus)) {
-            error(tests.string(), {0, "это символическая ссылка на «" + fs::read_symlink(tests, ec).string()
-                                          + "», а не папка: импорт заменяет папку банка целиком и ссылку не заменит; "
-                                            "сделайте на её месте папку " + station::BankFolder});
-        } else if (!fs::is_directory(testsStatus)) {
-            error(tests.string(), {0, "это не папка: уберите этот файл, и импорт создаст папку банка"});
-        } else {
-            old.folder = true;
-            for (const auto& name : testrun::ListPages((request.folder / station::PageSearchPattern).string()))
-                old.pages.insert(name);
-            old.key = fs::exists(fs::symlink_status(request.folder / station::KeyFile, ec));
-            if (old.Holds() && !request.replace)
-                error(tests.string(), {0, "здесь уже есть банк вопросов (страниц: " + Count(old.pages.size())
-                                              + (old.key ? std::string(", есть ключ ") + station::KeyName
-                                                         : std::string(", ключа ") + station::KeyName + " нет")
-                                              + "); чтобы заменить его целиком, добавьте --replace"});
-            else if (::access(tests.c_str(), W_OK) != 0)
-                error(tests.string(), {0, "в папку банка нельзя писать — старый банк не убрать: " + Why(errno)});
-        }
+            makeFolder_ = true;
     }
-    if (!outcome.errors.empty())
-        return outcome;
+
+    void CheckOldBank()
+    {
+        std::error_code ec;
+        const auto status = fs::symlink_status(tests_, ec);
+        if (fs::is_symlink(status))
+            return Error(tests_, "это символическая ссылка на «" + fs::read_symlink(tests_, ec).string()
+                                     + "», а не папка: импорт заменяет папку банка целиком и ссылку не заменит; "
+                                       "сделайте на её месте папку " + station::BankFolder);
+        if (!fs::is_directory(status))
+            return Error(tests_, "это не папка: уберите этот файл, и импорт создаст папку банка");
+        old_.folder = true;
+        for (const auto& name : testrun::ListPages((request_.folder / station::PageSearchPattern).string()))
+            old_.pages.insert(name);
+        old_.key = fs::exists(fs::symlink_status(request_.folder / station::KeyFile, ec));
+        if (old_.Holds() && !request_.replace)
+            Error(tests_, "здесь уже есть банк вопросов (страниц: " + Count(old_.pages.size())
+                              + (old_.key ? std::string(", есть ключ ") + station::KeyName
+                                          : std::string(", ключа ") + station::KeyName + " нет")
+                              + "); чтобы заменить его целиком, добавьте --replace");
+        else if (::access(tests_.c_str(), W_OK) != 0)
+            Error(tests_, "в папку банка нельзя писать — старый банк не убрать: " + Why(errno));
+    }
 
     // The new bank, beside the old one; in a new station's folder, made now
-    // and gone again unless the bank is written.
-    try {
-        const InterruptGuard guard;
-        FolderMade made(makeFolder ? request.folder : fs::path());
-        NewBankFolder fresh(request.folder);
-        std::vector<std::string> carried;
-        if (old.folder) {
-            for (fs::directory_iterator it(tests, ec), end; !ec && it != end; it.increment(ec)) {
-                const std::string name = it->path().filename().string();
-                if (old.pages.count(name) || Lower(name) == Lower(station::KeyName))
-                    continue;
-                CarryOver(it->path(), fresh.Path() / name);
-                carried.push_back(name);
-            }
-            if (ec)
-                Fail(tests, ec.value());
-        }
-        // The new key and the old one (until the swap) are both keys to the station.
-        const contentcheck::PagePlaces places{request.folder, {fresh.Path() / station::KeyName, request.folder / station::KeyFile}};
-        for (std::size_t k = 0; k < parsed.questions.size(); ++k) {
+    // and gone again unless the bank is written. False when nothing was.
+    bool WriteBank()
+    {
+        try {
+            const InterruptGuard guard;
+            FolderMade made(makeFolder_ ? request_.folder : fs::path());
+            NewBankFolder fresh(request_.folder);
+            const std::vector<std::string> carried = CarryOldFiles(fresh.Path());
+            if (!WritePages(fresh.Path()))
+                return false;
+            WriteFile(fresh.Path() / station::KeyName, AnswerKeyText(parsed_.questions));
             ThrowIfInterrupted();
-            const Question& question = parsed.questions[k];
-            const fs::path page = fresh.Path() / station::PageName(static_cast<std::int64_t>(k + 1));
+            Sync(fresh.Path());
+            fs::path previous; // where the old bank went, to be removed
+            {
+                const OpenedFolder bank(old_.folder ? tests_ : fs::path());
+                if (old_.folder)
+                    WaitForRuns(bank, tests_, request_.waiting);
+                previous = SwapIn(fresh.Path(), tests_, old_.folder);
+            }
+            fresh.Forget();
+            made.Keep();
+            Tidy(previous, carried);
+            return true;
+        } catch (const WriteFailure& failure) {
+            outcome_.errors.push_back(failure.what());
+            return false;
+        }
+    }
+
+    // What the old bank folder holds besides pages and key stays (pictures,
+    // style sheets): their names.
+    std::vector<std::string> CarryOldFiles(const fs::path& fresh)
+    {
+        std::vector<std::string> carried;
+        if (!old_.folder)
+            return carried;
+        std::error_code ec;
+        for (fs::directory_iterator it(tests_, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (old_.pages.count(name) || tools::LowerAscii(name) == tools::LowerAscii(station::KeyName))
+                continue;
+            CarryOver(it->path(), fresh / name);
+            carried.push_back(name);
+        }
+        if (ec)
+            Fail(tests_, ec.value());
+        return carried;
+    }
+
+    // The pages; false when the operator's own HTML refers to files the
+    // station will not find.
+    bool WritePages(const fs::path& fresh)
+    {
+        // The new key and the old one (until the swap) are both keys to the station.
+        const contentcheck::PagePlaces places{request_.folder, {fresh / station::KeyName, request_.folder / station::KeyFile},
+                                              [&](const fs::path& missing) { return WhereStationLooks(missing, fresh); }};
+        const std::string sourceFile = request_.source.filename().string();
+        for (std::size_t k = 0; k < parsed_.questions.size(); ++k) {
+            ThrowIfInterrupted();
+            const Question& question = parsed_.questions[k];
+            const fs::path page = fresh / station::PageName(static_cast<std::int64_t>(k + 1));
             const std::string bytes = QuestionPage(question, sourceFile + ":" + std::to_string(question.line));
             WriteFile(page, bytes);
             if (!HasHtml(question))
                 continue;
-            // The operator's own HTML may refer to files; the station must find them.
             for (const auto& finding : contentcheck::InspectPage(bytes, page, contentcheck::PageKind::Question, places))
-                if (finding.severity == contentcheck::Severity::Fault)
-                    error(sourceName, {question.line, "в HTML вопроса " + Expected(finding, fresh.Path())});
+                if (finding.severity == Severity::Fault)
+                    outcome_.errors.push_back(InSource({question.line, "в HTML вопроса " + finding.text}));
         }
-        if (!outcome.errors.empty())
-            return outcome;
-        WriteFile(fresh.Path() / station::KeyName, AnswerKeyText(parsed.questions));
-        ThrowIfInterrupted();
-        Sync(fresh.Path());
+        return outcome_.errors.empty();
+    }
 
-        fs::path previous;
-        {
-            const OpenedFolder bank(old.folder ? tests : fs::path());
-            if (old.folder)
-                WaitForRuns(bank, tests, request.waiting);
-            previous = SwapIn(fresh.Path(), tests, old.folder);
-        }
-        fresh.Forget();
-        made.Keep();
-        if (!previous.empty()) {
+    // The old bank goes; what was carried over from it is told.
+    void Tidy(const fs::path& previous, const std::vector<std::string>& carried)
+    {
+        std::error_code ec;
+        if (!previous.empty())
             fs::remove_all(previous, ec);
-            if (ec)
-                outcome.notes.push_back(previous.string() + ": прежний банк не удалось удалить (" + Why(ec.value())
-                                        + "); удалите эту папку сами");
-        }
-        if (!carried.empty()) {
-            std::string names;
-            for (std::size_t k = 0; k < carried.size() && k < 5; ++k)
-                names += (k ? ", " : "") + carried[k];
-            outcome.notes.push_back(tests.string() + ": к сведению: файлы прежней папки, которые не страницы вопросов и не "
-                                    "ключ, оставлены на месте (" + Count(carried.size()) + ": " + names
-                                    + (carried.size() > 5 ? ", …" : "") + ")");
-        }
-    } catch (const WriteFailure& failure) {
-        outcome.errors.push_back(failure.what());
-        return outcome;
+        if (ec)
+            outcome_.notes.push_back(Told(previous, "прежний банк не удалось удалить (" + Why(ec.value())
+                                                        + "); удалите эту папку сами"));
+        std::string names;
+        for (std::size_t k = 0; k < carried.size() && k < 5; ++k)
+            names += (k ? ", " : "") + carried[k];
+        if (!carried.empty())
+            outcome_.notes.push_back(Told(tests_, "файлы прежней папки, которые не страницы вопросов и не ключ, "
+                                                  "оставлены на месте (" + Count(carried.size()) + ": " + names
+                                                  + (carried.size() > 5 ? ", …" : "") + ")", Severity::Info));
     }
 
-    const std::size_t count = parsed.questions.size();
-    outcome.written = true;
-    outcome.questions = static_cast<int>(count);
-    outcome.summary = "Готово: вопросов " + Count(count) + " из «" + sourceName + "» (" + FormatName(format) + ", "
-                      + source->encoding + ") записаны в " + tests.string() + ": " + station::PageName(1) + " … "
-                      + station::PageName(static_cast<std::int64_t>(count)) + " и " + station::KeyName
-                      + (old.Holds() ? "; прежний банк (страниц: " + Count(old.pages.size()) + ") заменён целиком." : ".");
-    if (!fs::exists(request.folder / station::StudyPage, ec))
-        outcome.notes.push_back((request.folder / station::StudyPage).string()
-                                + ": к сведению: страницы инструктажа нет — импорт её не создаёт; без неё окно "
-                                  "инструктажа покажет ошибку вместо материала");
-    // What the checker and the print would tell about this bank, said now.
-    std::vector<int> answers;
-    for (const auto& question : parsed.questions)
-        answers.push_back(question.right);
-    for (auto finding : contentcheck::BankNotes(answers)) {
-        finding.file = (request.folder / finding.file).string();
-        outcome.notes.push_back(contentcheck::FormatFinding(finding));
+    // What was written, and what the checker and the print would tell about
+    // the station now.
+    void Summarise()
+    {
+        const std::size_t count = parsed_.questions.size();
+        outcome_.written = true;
+        outcome_.questions = static_cast<int>(count);
+        outcome_.summary = "Готово: вопросов " + Count(count) + " из «" + request_.source.string() + "» ("
+                           + FormatName(format_) + ", " + source_->encoding + ") записаны в " + tests_.string() + ": "
+                           + station::PageName(1) + " … " + station::PageName(static_cast<std::int64_t>(count)) + " и "
+                           + station::KeyName
+                           + (old_.Holds() ? "; прежний банк (страниц: " + Count(old_.pages.size()) + ") заменён целиком."
+                                           : ".");
+        std::error_code ec;
+        if (!fs::exists(request_.folder / station::StudyPage, ec))
+            outcome_.notes.push_back(Told(request_.folder / station::StudyPage,
+                                          "страницы инструктажа нет — импорт её не создаёт; без неё окно инструктажа "
+                                          "покажет ошибку вместо материала", Severity::Info));
+        std::vector<int> answers;
+        for (const auto& question : parsed_.questions)
+            answers.push_back(question.right);
+        for (auto finding : contentcheck::BankNotes(answers)) {
+            finding.file = (request_.folder / finding.file).string();
+            outcome_.notes.push_back(contentcheck::FormatFinding(finding));
+        }
     }
-    return outcome;
-}
+
+    const ImportRequest& request_;
+    const fs::path tests_;
+    ImportOutcome outcome_;
+    std::optional<SourceText> source_;
+    Format format_ = Format::Aiken;
+    ParsedQuestions parsed_;
+    OldBank old_;
+    bool makeFolder_ = false;
+};
+
+} // namespace
+
+ImportOutcome Import(const ImportRequest& request) { return Importer(request).Run(); }
 
 } // namespace bank

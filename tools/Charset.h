@@ -9,8 +9,6 @@
 
 namespace charset {
 
-inline constexpr const char* Utf8Bom = "\xEF\xBB\xBF";
-
 struct CodePoint {
     std::size_t length = 0; // 0: no valid UTF-8 sequence starts here
     unsigned value = 0;

@@ -8,6 +8,7 @@
 #include "testing/TestRunState.h"
 #include "tools/KeyLine.h"
 #include "tools/PageCheck.h"
+#include "tools/Text.h"
 #include "toolkit/core/Exception.h"
 #include "toolkit/core/HeldPage.h"
 #include "toolkit/core/StrToInt.h"
@@ -35,7 +36,6 @@ using station::BankFolder;
 using station::KeyFile;
 using station::KeyName;
 using station::StudyPage;
-constexpr const char* Utf8Bom = "\xEF\xBB\xBF";
 
 // Findings are sorted by where they are: the study page, the bank folder,
 // the pages by number (odd names last), then the key by line.
@@ -47,7 +47,7 @@ public:
     void Add(Severity severity, Area area, std::int64_t order, const std::string& file, int line,
              std::string text)
     {
-        items_.push_back({{severity, file, line, std::move(text)}, area, order, items_.size()});
+        items_.push_back({{line, std::move(text), severity, file}, area, order, items_.size()});
     }
 
     std::vector<Finding> Sorted()
@@ -110,6 +110,14 @@ bool Exists(const fs::path& path)
 
 std::string Str(std::int64_t n) { return std::to_string(n); }
 
+// " (есть «tests», но имя должно быть TESTS)" when the folder holds the name
+// in other letter case; empty otherwise.
+std::string TwinNote(const fs::path& folder, const std::string& name, const std::string& entry = {})
+{
+    const auto twin = CaseTwin(folder, name);
+    return twin.empty() ? std::string() : " (есть " + entry + "«" + Shown(twin) + "», но имя должно быть " + name + ")";
+}
+
 // --- inside the pages ---
 
 void AddPageFindings(const fs::path& folder, const fs::path& page, PageKind kind, Area area, std::int64_t order,
@@ -126,15 +134,11 @@ void CheckStudyPage(const fs::path& folder, Findings& out)
     const auto add = [&](std::string text) { out.Add(Severity::Fault, AreaStudy, 0, StudyPage, 0, std::move(text)); };
     const fs::path page = folder / StudyPage;
     if (!Exists(page)) {
-        std::string text = "страницы инструктажа нет — окно инструктажа покажет ошибку вместо материала";
         std::error_code ec;
-        if (!fs::is_directory(folder / station::StudyFolder, ec)) {
-            if (const auto twin = CaseTwin(folder, station::StudyFolder); !twin.empty())
-                text += " (есть папка «" + Shown(twin) + "», но имя должно быть " + station::StudyFolder + ")";
-        } else if (const auto twin = CaseTwin(folder / station::StudyFolder, station::StudyPageName); !twin.empty()) {
-            text += " (есть «" + Shown(twin) + "», но имя должно быть " + station::StudyPageName + ")";
-        }
-        add(text);
+        add("страницы инструктажа нет — окно инструктажа покажет ошибку вместо материала"
+            + (fs::is_directory(folder / station::StudyFolder, ec)
+                   ? TwinNote(folder / station::StudyFolder, station::StudyPageName)
+                   : TwinNote(folder, station::StudyFolder, "папка ")));
     } else if (const auto kind = NotAFile(page); !kind.empty()) {
         add("это " + kind + ", а не страница — окно инструктажа покажет ошибку вместо материала");
     } else if (!Opens(page)) {
@@ -199,9 +203,7 @@ Bank CheckPages(const fs::path& folder, Findings& out)
         } else if (Exists(tests)) {
             text = "это не папка — станция не найдёт ни одного вопроса и не начнёт тест";
         } else {
-            text = "папки нет — станция не найдёт ни одного вопроса и не начнёт тест";
-            if (const auto twin = CaseTwin(folder, BankFolder); !twin.empty())
-                text += " (есть «" + Shown(twin) + "», но имя должно быть " + BankFolder + ")";
+            text = "папки нет — станция не найдёт ни одного вопроса и не начнёт тест" + TwinNote(folder, BankFolder);
         }
         out.Add(Severity::Fault, AreaBank, 0, BankFolder, 0, text);
         return bank;
@@ -376,10 +378,7 @@ void CheckKey(const fs::path& folder, const Bank& bank, Findings& out)
     const std::string noGrading = " — станция покажет ошибку и не сможет проверить ни одного ответа";
     const fs::path key = folder / KeyFile;
     if (!Exists(key)) {
-        std::string text = "ключа нет" + noGrading;
-        if (const auto twin = CaseTwin(folder / BankFolder, KeyName); !twin.empty())
-            text += " (есть «" + Shown(twin) + "», но имя должно быть " + KeyName + ")";
-        fault(0, text);
+        fault(0, "ключа нет" + noGrading + TwinNote(folder / BankFolder, KeyName));
         return;
     }
     if (const auto kind = NotAFile(key); !kind.empty()) {
@@ -394,7 +393,7 @@ void CheckKey(const fs::path& folder, const Bank& bank, Findings& out)
         return;
     }
     const int total = lines.Count();
-    if (total > 0 && (lines.Strings(0).rfind("\xFF\xFE", 0) == 0 || lines.Strings(0).rfind("\xFE\xFF", 0) == 0)) {
+    if (total > 0 && tools::StartsWithUtf16Bom(lines.Strings(0))) {
         fault(0, "ключ сохранён в UTF-16 («Юникод»)" + noGrading + "; сохраните его как ANSI или UTF-8 без BOM");
         return;
     }
@@ -420,13 +419,14 @@ void CheckKey(const fs::path& folder, const Bank& bank, Findings& out)
     for (int k = 1; k <= std::min(total, count); ++k) {
         const std::string& line = lines.Strings(k - 1);
         const std::string question = station::PageName(k);
-        if (k == 1 && line.rfind(Utf8Bom, 0) == 0) {
+        if (k == 1 && line.starts_with(tools::Utf8Bom)) {
             fault(k, "файл начинается с метки BOM (сохранён как «UTF-8 с BOM») — станция не прочтёт первую строку"
                      " и не проверит ответ на вопрос " + question + "; сохраните ключ без BOM");
         } else if (const auto problem = KeyLineProblem(line); !problem.empty()) {
             fault(k, problem + " — ответ на вопрос " + question + " станция не прочтёт и покажет ошибку");
         } else if (const auto value = tk::StrToInt(line); value < station::FirstChoice || value > station::LastChoice) {
-            fault(k, "ответ " + Str(value) + " вне 1–3 — на вопрос " + question + " нельзя ответить правильно");
+            fault(k, "ответ " + Str(value) + " вне " + Str(station::FirstChoice) + "–" + Str(station::LastChoice)
+                         + " — на вопрос " + question + " нельзя ответить правильно");
         } else {
             answers.push_back(value);
         }
@@ -468,15 +468,17 @@ Report CheckStation(const fs::path& folder)
     return {bank.count, findings.Sorted()};
 }
 
-std::string FormatFinding(const Finding& finding)
+std::string CaseTwin(const fs::path& folder, const std::string& name)
 {
-    std::string text = finding.file;
-    if (finding.line > 0)
-        text += ":" + Str(finding.line);
-    text += ": ";
-    if (finding.severity == Severity::Info)
-        text += "к сведению: ";
-    return text + finding.text;
+    const auto lower = tools::LowerAscii(name);
+    std::error_code ec;
+    std::set<std::string> twins;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const auto entry = it->path().filename().string();
+        if (entry != name && tools::LowerAscii(entry) == lower)
+            twins.insert(entry);
+    }
+    return twins.empty() ? std::string() : *twins.begin();
 }
 
 namespace {

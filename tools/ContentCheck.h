@@ -1,23 +1,13 @@
 #pragma once
 
+#include "tools/Finding.h"
+
 #include <filesystem>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 namespace contentcheck {
-
-enum class Severity {
-    Fault, // some run of the station goes wrong, or none can start
-    Info,  // worth knowing, harmless
-};
-
-struct Finding {
-    Severity severity = Severity::Fault;
-    std::string file; // relative to the station folder: "TESTS/ANS.a"
-    int line = 0;     // 1-based line of the key; 0 for the file as a whole
-    std::string text;
-};
 
 struct Report {
     int testCount = 0;              // what the station's own count finds
@@ -36,8 +26,9 @@ Report CheckStation(const std::filesystem::path& folder);
 // draw, and an answer number that is right too often.
 std::vector<Finding> BankNotes(const std::vector<int>& answers);
 
-// "file:line: text", or "file: text"; information lines say so.
-std::string FormatFinding(const Finding& finding);
+// Another entry of `folder` whose name differs from `name` only in letter
+// case: the name the operator meant, which the station will not find.
+std::string CaseTwin(const std::filesystem::path& folder, const std::string& name);
 
 // The command: one argument, the station folder. Writes the findings and a
 // summary to `out`, usage errors to `err`. Returns 0 when no run can go

@@ -1,6 +1,7 @@
 #include "tools/QuestionFormats.h"
 
 #include "tools/Charset.h"
+#include "tools/Text.h"
 
 #include <algorithm>
 
@@ -69,13 +70,11 @@ private:
         return semicolons > 0 || commas == 0 ? ';' : ',';
     }
 
-    bool AtLineEnd() const { return at_ < text_.size() && (text_[at_] == '\r' || text_[at_] == '\n'); }
+    bool AtLineEnd() const { return tools::LineEndAt(text_, at_) > 0; }
 
     void LineEnd()
     {
-        if (text_[at_] == '\r' && at_ + 1 < text_.size() && text_[at_ + 1] == '\n')
-            ++at_;
-        ++at_;
+        at_ += tools::LineEndAt(text_, at_);
         ++line_;
     }
 
@@ -112,7 +111,7 @@ private:
         // Unquoted text, or what follows a closing quote, is taken as it stands.
         while (at_ < text_.size() && text_[at_] != separator_ && !AtLineEnd())
             field.value += text_[at_++];
-        field.value = Trimmed(field.value);
+        field.value = std::string(tools::TrimSpaces(field.value));
         return field;
     }
 
@@ -125,8 +124,9 @@ private:
 
 std::optional<int> RightChoice(const std::string& field)
 {
-    if (field == "1" || field == "2" || field == "3")
-        return field[0] - '0';
+    for (int choice = station::FirstChoice; choice <= station::LastChoice; ++choice)
+        if (field == std::to_string(choice))
+            return choice;
     return std::nullopt;
 }
 
@@ -191,7 +191,8 @@ ParsedQuestions ParseCsv(std::string_view text)
             first = false;
             if (row.fields.size() >= FieldsPerRow && LooksLikeHeader(row)) {
                 parsed.notes.push_back({row.line, "первая строка " + Quoted(row, separator)
-                                                      + " — заголовок столбцов, она пропущена"});
+                                                      + " — заголовок столбцов, она пропущена",
+                                        Severity::Info});
                 continue;
             }
         }
@@ -212,7 +213,7 @@ ParsedQuestions ParseCsv(std::string_view text)
                                                                + "», а нужен 1, 2 или 3"});
             continue;
         }
-        draft.right = {*right - 1};
+        draft.right = {*right - station::FirstChoice};
         Accept(std::move(draft), parsed);
     }
     return parsed;

@@ -1,5 +1,7 @@
 #include "tools/QuestionFormats.h"
 
+#include "tools/Text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <optional>
@@ -7,7 +9,8 @@
 namespace bank {
 namespace {
 
-constexpr std::string_view Blanks = " \t\r\n\f\v";
+using tools::Blanks;
+using tools::Trim;
 const std::string Supported = " — такие вопросы станция не задаёт; нужен выбор одного из трёх: {=верный ~неверный ~неверный}";
 
 // Where one of `wanted` stands unescaped (not after a backslash) in text[from..).
@@ -33,37 +36,20 @@ std::size_t FindUnescapedPair(std::string_view text, std::size_t from, std::stri
     return std::string_view::npos;
 }
 
-std::string_view Strip(std::string_view text)
-{
-    const auto first = text.find_first_not_of(Blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
-}
-
 // "[html]", "[plain]", "[markdown]" or "[moodle]" before a text: whether it
-// is HTML, and the text after the marker. Markdown is shown as typed.
-bool TakeFormatMarker(std::string_view& text, bool html)
+// is HTML (nothing without a marker), and the text after the marker.
+// Markdown is shown as typed.
+std::optional<bool> TakeFormatMarker(std::string_view& text)
 {
-    text = Strip(text);
+    text = Trim(text);
     for (const auto& [marker, isHtml] : {std::pair<std::string_view, bool>{"[html]", true}, {"[moodle]", true},
                                           {"[plain]", false}, {"[markdown]", false}}) {
         if (text.substr(0, marker.size()) == marker) {
-            text = Strip(text.substr(marker.size()));
+            text = Trim(text.substr(marker.size()));
             return isHtml;
         }
     }
-    return html;
-}
-
-// Whether the text starts with a format marker.
-bool Marked(std::string_view text)
-{
-    text = Strip(text);
-    for (const std::string_view marker : {"[html]", "[moodle]", "[plain]", "[markdown]"})
-        if (text.substr(0, marker.size()) == marker)
-            return true;
-    return false;
+    return std::nullopt;
 }
 
 // GIFT's escapes undone; in plain text the file's own line breaks are spaces
@@ -87,15 +73,7 @@ std::string Unescaped(std::string_view raw, bool html)
             out += c;
         }
     }
-    return Trimmed(out);
-}
-
-std::string Upper(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-    return out;
+    return std::string(tools::TrimSpaces(out));
 }
 
 // One question: the lines between blank lines, joined with '\n'.
@@ -127,10 +105,10 @@ class GiftParser {
 public:
     ParsedQuestions Run(std::string_view text)
     {
-        const auto lines = SplitLines(text);
+        const auto lines = tools::SplitLines(text);
         Block block;
         for (std::size_t k = 0; k <= lines.size(); ++k) {
-            const std::string_view line = k < lines.size() ? Strip(lines[k]) : std::string_view();
+            const std::string_view line = k < lines.size() ? Trim(lines[k]) : std::string_view();
             if (line.substr(0, 2) == "//")
                 continue; // a comment
             if (line.substr(0, 10) == "$CATEGORY:") {
@@ -180,20 +158,20 @@ private:
             return problem(open, "фигурная скобка { не закрыта: ответы вопроса должны кончаться скобкой } до пустой строки");
         if (s[close] == '{')
             return problem(close, "внутри блока ответов ещё одна скобка {; знак { в тексте пишется как \\{");
-        const std::string_view after = Strip(s.substr(close + 1));
+        const std::string_view after = Trim(s.substr(close + 1));
         if (FindUnescaped(after, 0, "{}") != std::string_view::npos)
             return problem(close + 1, "у вопроса второй блок ответов {…}" + Supported);
 
         Draft draft;
         draft.line = block.FirstLine();
         std::string_view before = s.substr(pos, open - pos);
-        const bool marked = Marked(before);
-        const bool html = TakeFormatMarker(before, false);
+        const auto format = TakeFormatMarker(before);
+        const bool html = format.value_or(false);
         std::string question = Unescaped(before, html);
         if (!after.empty()) // a blank to fill in the middle of the sentence
             question += (question.empty() ? "" : " ") + std::string("_____ ") + Unescaped(after, html);
-        draft.text = {Trimmed(question), html, block.LineAt(pos)};
-        if (!marked)
+        draft.text = {std::string(tools::TrimSpaces(question)), html, block.LineAt(pos)};
+        if (!format)
             NoteTags(draft.text);
         if (Answers(block, open, close, html, draft))
             Accept(std::move(draft), parsed_);
@@ -212,18 +190,18 @@ private:
         if (const auto general = FindUnescaped(body, 0, "#");
             general != std::string_view::npos && body.substr(general, 4) == "####")
             body = body.substr(0, general); // feedback on the whole question
-        const std::string_view bare = Strip(body);
+        const std::string_view bare = Trim(body);
         if (bare.empty())
             return problem(open, "вопрос-эссе {}" + Supported);
         if (bare.front() == '#')
             return problem(open, "числовой вопрос {#…}" + Supported);
-        const std::string word = Upper(Strip(bare.substr(0, FindUnescaped(bare, 0, "#"))));
-        if (word == "T" || word == "F" || word == "TRUE" || word == "FALSE")
+        const std::string word = tools::LowerAscii(Trim(bare.substr(0, FindUnescaped(bare, 0, "#"))));
+        if (word == "t" || word == "f" || word == "true" || word == "false")
             return problem(open, "вопрос «верно или неверно» {T}/{F}" + Supported);
 
         const std::size_t bodyStart = open + 1;
         std::size_t at = FindUnescaped(body, 0, "=~");
-        if (at == std::string_view::npos || !Strip(body.substr(0, at)).empty())
+        if (at == std::string_view::npos || !Trim(body.substr(0, at)).empty())
             return problem(open, "в блоке ответов текст перед первым = или ~: каждый вариант начинается со знака = "
                                  "(верный) или ~ (неверный)");
         if (FindUnescapedPair(body, 0, "->") != std::string_view::npos)
@@ -236,8 +214,8 @@ private:
             std::string_view answer = body.substr(at + 1, (next == std::string_view::npos ? body.size() : next) - at - 1);
             const std::size_t offset = bodyStart + at;
             bool right = marker == '=';
-            if (Strip(answer).substr(0, 1) == "%") {
-                answer = Strip(answer);
+            if (Trim(answer).substr(0, 1) == "%") {
+                answer = Trim(answer);
                 const auto end = answer.find('%', 1);
                 const std::string weight(answer.substr(1, end == std::string_view::npos ? 0 : end - 1));
                 if (end == std::string_view::npos || (weight != "100" && weight != "0"))
@@ -248,12 +226,12 @@ private:
                 answer.remove_prefix(end + 1);
             }
             answer = answer.substr(0, FindUnescaped(answer, 0, "#")); // feedback on this answer
-            const bool marked = Marked(answer);
-            const bool answerHtml = TakeFormatMarker(answer, html);
+            const auto format = TakeFormatMarker(answer);
+            const bool answerHtml = format.value_or(html);
             if (right)
                 draft.right.push_back(static_cast<int>(draft.choices.size()));
             draft.choices.push_back({Unescaped(answer, answerHtml), answerHtml, block.LineAt(offset)});
-            if (!marked)
+            if (!format)
                 NoteTags(draft.choices.back());
             at = next;
         }
@@ -274,7 +252,8 @@ private:
                 continue;
             parsed_.notes.push_back({text.line, "в тексте разметка HTML «" + value.substr(open, std::min<std::size_t>(close - open + 1, 40))
                                                     + "», а текст без [html]: станция покажет её знаками; если это "
-                                                      "разметка, начните текст с [html]"});
+                                                      "разметка, начните текст с [html]",
+                                     Severity::Info});
             return;
         }
     }

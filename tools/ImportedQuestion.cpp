@@ -7,32 +7,9 @@
 namespace bank {
 namespace {
 
-constexpr std::string_view NoBreakSpace = "\xC2\xA0";
-
-bool StartsBlank(std::string_view text)
-{
-    return !text.empty() && (text.find_first_of(" \t\r\n\f\v") == 0 || text.substr(0, 2) == NoBreakSpace);
-}
-
-bool EndsBlank(std::string_view text)
-{
-    return !text.empty()
-           && (std::string_view(" \t\r\n\f\v").find(text.back()) != std::string_view::npos
-               || (text.size() >= 2 && text.substr(text.size() - 2) == NoBreakSpace));
-}
-
 std::string Count(std::size_t n) { return std::to_string(n); }
 
 } // namespace
-
-std::string Trimmed(std::string_view text)
-{
-    while (StartsBlank(text))
-        text.remove_prefix(text.substr(0, 2) == NoBreakSpace ? 2 : 1);
-    while (EndsBlank(text))
-        text.remove_suffix(text.size() >= 2 && text.substr(text.size() - 2) == NoBreakSpace ? 2 : 1);
-    return std::string(text);
-}
 
 void Accept(Draft draft, ParsedQuestions& parsed)
 {
@@ -73,7 +50,7 @@ void Accept(Draft draft, ParsedQuestions& parsed)
                                "шрифтом (много строк или широких букв): сократите текст");
         return;
     }
-    question.right = draft.right.front() + 1;
+    question.right = draft.right.front() + station::FirstChoice;
     parsed.questions.push_back(std::move(question));
 }
 

@@ -43,15 +43,12 @@ struct Draft {
 
 struct ParsedQuestions {
     std::vector<Question> questions;
-    std::vector<Problem> problems; // in the order of the file
-    std::vector<Problem> notes;    // worth telling, no fault
+    std::vector<Finding> problems; // in the order of the file
+    std::vector<Finding> notes;    // worth telling, no fault
 };
 
 // Adds the draft as a question when the station can ask it; otherwise adds
 // one problem per reason.
 void Accept(Draft draft, ParsedQuestions& parsed);
-
-// Blanks (spaces, tabs, no-break spaces) cut from both ends.
-std::string Trimmed(std::string_view text);
 
 } // namespace bank

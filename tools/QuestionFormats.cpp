@@ -1,5 +1,7 @@
 #include "tools/QuestionFormats.h"
 
+#include "tools/Text.h"
+
 #include <algorithm>
 
 namespace bank {
@@ -9,7 +11,7 @@ ParsedQuestions Parse(Format format, std::string_view text)
     ParsedQuestions parsed = format == Format::Aiken ? ParseAiken(text)
                              : format == Format::Gift ? ParseGift(text)
                                                       : ParseCsv(text);
-    const auto byLine = [](const Problem& a, const Problem& b) { return a.line < b.line; };
+    const auto byLine = [](const Finding& a, const Finding& b) { return a.line < b.line; };
     std::stable_sort(parsed.problems.begin(), parsed.problems.end(), byLine);
     std::stable_sort(parsed.notes.begin(), parsed.notes.end(), byLine);
     return parsed;
@@ -17,9 +19,7 @@ ParsedQuestions Parse(Format format, std::string_view text)
 
 Format DetectFormat(const std::filesystem::path& file, std::string_view text)
 {
-    std::string extension = file.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    const std::string extension = tools::LowerAscii(file.extension().string());
     if (extension == ".csv")
         return Format::Csv;
     if (extension == ".gift")
@@ -29,7 +29,7 @@ Format DetectFormat(const std::filesystem::path& file, std::string_view text)
         return Format::Aiken;
     if (text.find('{') != std::string_view::npos)
         return Format::Gift;
-    const auto lines = SplitLines(text);
+    const auto lines = tools::SplitLines(text);
     if (!lines.empty() && std::count(lines.front().begin(), lines.front().end(), ';') >= 4)
         return Format::Csv;
     return Format::Aiken;
@@ -37,12 +37,9 @@ Format DetectFormat(const std::filesystem::path& file, std::string_view text)
 
 std::optional<Format> FormatByName(std::string_view name)
 {
-    if (name == "aiken")
-        return Format::Aiken;
-    if (name == "gift")
-        return Format::Gift;
-    if (name == "csv")
-        return Format::Csv;
+    for (const Format format : {Format::Aiken, Format::Gift, Format::Csv})
+        if (tools::LowerAscii(FormatName(format)) == name)
+            return format;
     return std::nullopt;
 }
 

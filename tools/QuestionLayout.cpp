@@ -1,6 +1,7 @@
 #include "tools/QuestionLayout.h"
 
 #include "tools/Charset.h"
+#include "tools/Text.h"
 
 #include <algorithm>
 #include <array>
@@ -85,9 +86,10 @@ std::vector<Line> ShownLines(const Text& text)
             const auto end = value.find('>', at);
             if (end == std::string_view::npos)
                 break;
-            std::string name;
-            for (std::size_t k = at + 1; k < end && (std::isalnum(static_cast<unsigned char>(value[k])) || value[k] == '/'); ++k)
-                name += static_cast<char>(std::tolower(static_cast<unsigned char>(value[k])));
+            std::size_t stop = at + 1;
+            while (stop < end && (std::isalnum(static_cast<unsigned char>(value[stop])) || value[stop] == '/'))
+                ++stop;
+            std::string name = tools::LowerAscii(value.substr(at + 1, stop - at - 1));
             if (!name.empty() && name[0] == '/')
                 name.erase(0, 1);
             constexpr std::array<std::string_view, 16> Blocks{"p", "div", "li", "ul", "ol", "tr", "table", "h1", "h2",

@@ -1,6 +1,7 @@
 #include "tools/SourceText.h"
 
 #include "tools/Charset.h"
+#include "tools/Text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -21,8 +22,6 @@ std::string Megabytes(std::uintmax_t bytes)
         shown[dot] = ',';
     return shown + " МБ";
 }
-
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
 // Bytes that no text file holds: the C0 controls apart from tab, line ends and
 // form feed, and DEL.
@@ -49,11 +48,6 @@ LineKind Classify(std::string_view line)
 
 const char* KindName(LineKind kind) { return kind == LineKind::Utf8 ? "UTF-8" : "windows-1251"; }
 
-bool OnlyBlanks(std::string_view text)
-{
-    return text.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos;
-}
-
 // Form feeds and vertical tabs are blanks to the operator, and no page shows
 // them as such.
 std::string AsText(std::string_view text)
@@ -63,27 +57,18 @@ std::string AsText(std::string_view text)
     return out;
 }
 
-std::string LowerAscii(std::string_view text)
-{
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return out;
-}
-
 // Text files of other programs, told by how they begin: what to save instead.
 std::string OtherProgramsFile(std::string_view bytes)
 {
-    const auto first = bytes.find_first_not_of(" \t\r\n\f\v");
-    const std::string head = LowerAscii(bytes.substr(first, 512));
-    if (StartsWith(head, "{\\rtf"))
+    const std::string head = tools::LowerAscii(tools::Trim(bytes).substr(0, 512));
+    if (head.starts_with("{\\rtf"))
         return "это документ RTF (WordPad или Word), а не простой текст: сохраните его как «Обычный текст» (.txt)";
-    if (StartsWith(head, "<?xml") && head.find("<quiz") != std::string::npos)
+    if (head.starts_with("<?xml") && head.find("<quiz") != std::string::npos)
         return "это вопросы в формате Moodle XML: экспортируйте их из Moodle в формате GIFT и импортируйте тот файл";
-    if (StartsWith(head, "<?xml"))
+    if (head.starts_with("<?xml"))
         return "это файл XML, а не вопросы: сохраните вопросы как простой текст (Aiken или GIFT) или как CSV";
-    if (StartsWith(head, "<!doctype html") || StartsWith(head, "<html") || StartsWith(head, "<head")
-        || StartsWith(head, "<meta"))
+    if (head.starts_with("<!doctype html") || head.starts_with("<html") || head.starts_with("<head")
+        || head.starts_with("<meta"))
         return "это веб-страница (HTML), а не простой текст: сохраните вопросы как «Обычный текст» (.txt) или "
                "экспортируйте их из Moodle в формате GIFT";
     return {};
@@ -91,30 +76,7 @@ std::string OtherProgramsFile(std::string_view bytes)
 
 } // namespace
 
-std::string FormatProblem(const std::string& file, const Problem& problem)
-{
-    return file + (problem.line > 0 ? ":" + std::to_string(problem.line) : std::string()) + ": " + problem.text;
-}
-
-std::vector<std::string_view> SplitLines(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const char c = text[at];
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.push_back(text.substr(start, at - start));
-        if (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n')
-            ++at;
-        start = at + 1;
-    }
-    if (start < text.size())
-        lines.push_back(text.substr(start));
-    return lines;
-}
-
-std::optional<SourceText> DecodeSource(std::string_view bytes, std::vector<Problem>& problems)
+std::optional<SourceText> DecodeSource(std::string_view bytes, std::vector<Finding>& problems)
 {
     const auto fail = [&](int line, std::string text) {
         problems.push_back({line, std::move(text)});
@@ -122,16 +84,16 @@ std::optional<SourceText> DecodeSource(std::string_view bytes, std::vector<Probl
     };
     if (bytes.empty())
         return fail(0, "файл пуст");
-    if (StartsWith(bytes, "PK\x03\x04") || StartsWith(bytes, "\xD0\xCF\x11\xE0"))
+    if (bytes.starts_with("PK\x03\x04") || bytes.starts_with("\xD0\xCF\x11\xE0"))
         return fail(0, "это книга Excel или документ Word, а не текст: сохраните вопросы как «CSV (разделители — "
                        "точка с запятой)» или как обычный текст");
-    if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF"))
+    if (tools::StartsWithUtf16Bom(bytes))
         return fail(0, "файл сохранён в UTF-16 («Юникод»): сохраните его как UTF-8 или windows-1251 (ANSI)");
 
-    const bool bom = StartsWith(bytes, charset::Utf8Bom);
+    const bool bom = bytes.starts_with(tools::Utf8Bom);
     if (bom)
-        bytes.remove_prefix(3);
-    const auto lines = SplitLines(bytes);
+        bytes.remove_prefix(tools::Utf8Bom.size());
+    const auto lines = tools::SplitLines(bytes);
     for (std::size_t k = 0; k < lines.size(); ++k) {
         for (char c : lines[k]) {
             if (IsBinaryByte(static_cast<unsigned char>(c)))
@@ -139,12 +101,12 @@ std::optional<SourceText> DecodeSource(std::string_view bytes, std::vector<Probl
                                                          + HexByte(static_cast<unsigned char>(c)));
         }
     }
-    if (OnlyBlanks(bytes))
+    if (tools::Trim(bytes).empty())
         return fail(0, "в файле нет ни одной строки текста");
     if (const auto other = OtherProgramsFile(bytes); !other.empty())
         return fail(0, other);
     for (std::size_t k = 0; k < lines.size(); ++k) {
-        if (StartsWith(lines[k], "<<<<<<<") || StartsWith(lines[k], ">>>>>>>"))
+        if (lines[k].starts_with("<<<<<<<") || lines[k].starts_with(">>>>>>>"))
             return fail(static_cast<int>(k + 1), "строка «" + std::string(lines[k].substr(0, 40))
                                                      + "» — след неоконченного слияния версий (git): в файле две "
                                                        "версии вопросов; оставьте одну и уберите строки <<<<<<<, "
@@ -200,7 +162,7 @@ std::optional<SourceText> DecodeSource(std::string_view bytes, std::vector<Probl
     return SourceText{AsText(*text), "windows-1251"};
 }
 
-std::optional<SourceText> ReadSource(const fs::path& file, std::vector<Problem>& problems)
+std::optional<SourceText> ReadSource(const fs::path& file, std::vector<Finding>& problems)
 {
     const auto fail = [&](std::string text) {
         problems.push_back({0, std::move(text)});

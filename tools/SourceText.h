@@ -2,6 +2,8 @@
 // The operator's question file as text: read whole, checked to be text at all,
 // its character set told apart by itself (UTF-8 with or without BOM, or
 // windows-1251), and turned into UTF-8.
+#include "tools/Finding.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -11,14 +13,10 @@
 
 namespace bank {
 
-// One fault in the operator's file; line 0 stands for the file as a whole.
-struct Problem {
-    int line = 0;
-    std::string text;
-};
-
-// "file:line: text", or "file: text".
-std::string FormatProblem(const std::string& file, const Problem& problem);
+// The file's faults are findings, as the checker's are; the reader finds
+// their lines (0: the file as a whole), the import names the file.
+using contentcheck::Finding;
+using contentcheck::Severity;
 
 // A question file this large is something else: a bank of a thousand
 // questions takes well under a megabyte, one of fifty thousand some 30 MB.
@@ -31,13 +29,9 @@ struct SourceText {
 
 // Tells the character set and decodes. Empty, binary and UTF-16 files, bytes
 // that are letters in neither set and files that mix both are problems.
-std::optional<SourceText> DecodeSource(std::string_view bytes, std::vector<Problem>& problems);
+std::optional<SourceText> DecodeSource(std::string_view bytes, std::vector<Finding>& problems);
 
 // Reads the file (up to the size limit) and decodes it.
-std::optional<SourceText> ReadSource(const std::filesystem::path& file, std::vector<Problem>& problems);
-
-// The lines of a text, split at CR LF, LF or CR; a line end at the very end
-// adds no empty line. Line k of the file is element k - 1.
-std::vector<std::string_view> SplitLines(std::string_view text);
+std::optional<SourceText> ReadSource(const std::filesystem::path& file, std::vector<Finding>& problems);
 
 } // namespace bank

@@ -1,3 +1,4 @@
+#include "tools/Finding.h"
 #include "tools/KeyLine.h"
 
 #include "toolkit/core/Exception.h"

@@ -2,6 +2,7 @@
 // is not text at all, and the conversions both ways.
 #include "tools/Charset.h"
 #include "tools/SourceText.h"
+#include "tools/Text.h"
 
 #include "OrdinaryUser.h"
 #include "StationFolder.h"
@@ -22,12 +23,14 @@ const std::string Utf8Question = "Вопрос";
 
 QString Decoded(const std::string& bytes, QString* encoding = nullptr)
 {
-    std::vector<bank::Problem> problems;
+    std::vector<bank::Finding> problems;
     const auto source = bank::DecodeSource(bytes, problems);
     if (!source) {
         QStringList lines;
-        for (const auto& problem : problems)
-            lines << QString::fromStdString(bank::FormatProblem("q.txt", problem));
+        for (auto problem : problems) {
+            problem.file = "q.txt";
+            lines << QString::fromStdString(contentcheck::FormatFinding(problem));
+        }
         return "ERROR " + lines.join(" | ");
     }
     if (encoding)
@@ -45,7 +48,8 @@ private slots:
     void notText_data();
     void notText();
     void filesThatCannotBeRead();
-    void linesSplitAtEveryLineEnd();
+    void plainText_data();
+    void plainText();
     void windows1251KeepsEveryCharacter();
 };
 
@@ -122,7 +126,7 @@ void SourceTextTest::filesThatCannotBeRead()
     QTemporaryDir dir;
     const fs::path root = dir.path().toStdString();
     const auto problem = [](const fs::path& file) {
-        std::vector<bank::Problem> problems;
+        std::vector<bank::Finding> problems;
         const bool read = bank::ReadSource(file, problems).has_value();
         return read ? QString("read") : QString::fromStdString(problems.at(0).text);
     };
@@ -159,14 +163,52 @@ void SourceTextTest::filesThatCannotBeRead()
              QString("файл не открывается для чтения"));
 }
 
-void SourceTextTest::linesSplitAtEveryLineEnd()
+void SourceTextTest::plainText_data()
 {
-    const auto lines = bank::SplitLines("a\r\nb\rc\n\nd");
-    QCOMPARE(lines.size(), std::size_t(5));
-    QCOMPARE(std::string(lines[1]), std::string("b"));
-    QCOMPARE(std::string(lines[3]), std::string());
-    QCOMPARE(bank::SplitLines("a\n").size(), std::size_t(1)); // a line end at the end adds no line
-    QCOMPARE(bank::SplitLines("").size(), std::size_t(0));
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("lines"); // as split, each line's first byte on its line number
+    QTest::addColumn<QByteArray>("trimmed"); // blanks and no-break spaces off both ends
+    QTest::addColumn<QByteArray>("lower");
+    QTest::addColumn<bool>("utf16"); // begins with UTF-16's mark
+    const QByteArray mixed("a\r\nb\rc\n\nd");
+    QTest::newRow("every line end") << mixed << QStringList{"a", "b", "c", "", "d"} << mixed << mixed << false;
+    QTest::newRow("an end at the end adds no line") << QByteArray("A\n") << QStringList{"A"} << QByteArray("A")
+                                                    << QByteArray("a\n") << false;
+    QTest::newRow("CR before CR LF") << QByteArray("\r\r\n") << QStringList{"", ""} << QByteArray() << QByteArray("\r\r\n")
+                                     << false;
+    QTest::newRow("empty") << QByteArray() << QStringList{} << QByteArray() << QByteArray() << false;
+    QTest::newRow("blanks only") << QByteArray(" \t\f\v\xC2\xA0 ") << QStringList{" \t\f\v\xC2\xA0 "} << QByteArray()
+                                 << QByteArray(" \t\f\v\xC2\xA0 ") << false;
+    QTest::newRow("no-break spaces among blanks") << QByteArray("\xC2\xA0 \xC2\xA0Ж Z\t\xC2\xA0")
+                                                  << QStringList{"\xC2\xA0 \xC2\xA0Ж Z\t\xC2\xA0"} << QByteArray("Ж Z")
+                                                  << QByteArray("\xC2\xA0 \xC2\xA0Ж z\t\xC2\xA0") << false;
+    QTest::newRow("UTF-8 mark") << QByteArray("\xEF\xBB\xBFQ") << QStringList{"\xEF\xBB\xBFQ"} << QByteArray("\xEF\xBB\xBFQ")
+                                << QByteArray("\xEF\xBB\xBFq") << false;
+    QTest::newRow("UTF-16 LE mark") << QByteArray("\xFF\xFEQ\0", 4) << QStringList{QString::fromLatin1("\xFF\xFEQ\0", 4)}
+                                    << QByteArray("\xFF\xFEQ\0", 4) << QByteArray("\xFF\xFEq\0", 4) << true;
+    QTest::newRow("UTF-16 BE mark") << QByteArray("\xFE\xFF\0Q", 4) << QStringList{QString::fromLatin1("\xFE\xFF\0Q", 4)}
+                                    << QByteArray("\xFE\xFF\0Q", 4) << QByteArray("\xFE\xFF\0q", 4) << true;
+}
+
+void SourceTextTest::plainText()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, lines);
+    QFETCH(QByteArray, trimmed);
+    QFETCH(QByteArray, lower);
+    QFETCH(bool, utf16);
+    const std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
+    const auto split = tools::SplitLines(view);
+    QStringList found;
+    for (std::size_t k = 0; k < split.size(); ++k) {
+        const auto bytes = QByteArray(split[k].data(), static_cast<qsizetype>(split[k].size()));
+        found << (utf16 ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes));
+        QCOMPARE(tools::LineOf(view, static_cast<std::size_t>(split[k].data() - view.data())), static_cast<int>(k + 1));
+    }
+    QCOMPARE(found, lines);
+    QCOMPARE(QByteArray::fromStdString(std::string(tools::TrimSpaces(view))), trimmed);
+    QCOMPARE(QByteArray::fromStdString(tools::LowerAscii(view)), lower);
+    QCOMPARE(tools::StartsWithUtf16Bom(view), utf16);
 }
 
 void SourceTextTest::windows1251KeepsEveryCharacter()
