@@ -9,26 +9,17 @@
 namespace bank {
 namespace {
 
-// Appended piece by piece: GCC 12 at -O3 warns (-Wrestrict) on a literal
-// added to a temporary string.
-std::string UsageText()
-{
-    std::string text = "Использование:\n"
+const std::string Usage = "Использование:\n"
     "  briefing-bank import [--replace] [--new-station] [--format aiken|gift|csv] ФАЙЛ_ВОПРОСОВ ПАПКА_СТАНЦИИ\n"
     "  briefing-bank print ПАПКА_СТАНЦИИ ФАЙЛ.pdf\n"
     "import делает из файла вопросов (Aiken, GIFT или CSV из Excel; UTF-8 или windows-1251)\n"
     "страницы TESTS/TEST<n>.htm и ключ TESTS/ANS.a. Всё или ничего: при любой ошибке папка\n"
     "станции остаётся как была. Имеющийся банк заменяется только с --replace, и целиком.\n"
-    "Папка станции — та, где лежат программа ";
-    text.append(StationProgram).append(", res или TESTS; в другую папку\n"
+    "Папка станции — та, где лежат программа " + std::string(StationProgram) + ", res или TESTS; в другую папку\n"
     "импорт пишет только с --new-station (и создаёт её, если её нет).\n"
     "После импорта выводятся те же замечания о банке, что дают briefing-check и print.\n"
     "print собирает в один PDF страницу инструктажа и все вопросы с верными ответами.\n"
-    "Код возврата: 0 — готово, 1 — ошибки (перечислены по строке), 2 — неверный вызов.\n");
-    return text;
-}
-
-const std::string Usage = UsageText();
+    "Код возврата: 0 — готово, 1 — ошибки (перечислены по строке), 2 — неверный вызов.\n";
 
 int UsageError(std::ostream& err, const std::string& why)
 {

@@ -52,7 +52,8 @@ std::string AnswerFromKey(const tk::TStringList* key, int number)
     try {
         const auto value = tk::StrToInt(line);
         if (value < station::FirstChoice || value > station::LastChoice)
-            return "В ключе ответ " + Str(value) + " — вне 1–3: правильно ответить нельзя";
+            return "В ключе ответ " + Str(value) + " — вне " + Str(station::FirstChoice) + "–" + Str(station::LastChoice)
+                   + ": правильно ответить нельзя";
         return "Правильный ответ: " + Str(value);
     } catch (const tk::Exception&) {
         return "Строка " + Str(number) + " ключа не читается как число («" + contentcheck::Shown(line) + "»): ответа нет";
