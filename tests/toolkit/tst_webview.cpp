@@ -97,11 +97,11 @@ private slots:
         QByteArray png;
         QBuffer buffer(&png);
         QImage(7, 3, QImage::Format_RGB32).save(&buffer, "PNG");
-        folder.File(folder.Path(QStringLiteral("TESTS/pic.png")), png);
-        folder.Page(QStringLiteral("TESTS/hint.htm"), QStringLiteral("Hint"));
-        folder.Page(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("On disk by now"));
-        const QString path = folder.Path(QStringLiteral("TESTS/TEST1.htm"));
-        QVERIFY(engine::Navigate(view, folder.Path(QStringLiteral("TESTS/hint.htm"))));
+        folder.File("TESTS/pic.png", png);
+        folder.Page("TESTS/hint.htm", QStringLiteral("Hint"));
+        folder.Page("TESTS/TEST1.htm", QStringLiteral("On disk by now"));
+        const QString path = folder.Path("TESTS/TEST1.htm");
+        QVERIFY(engine::Navigate(view, folder.Path("TESTS/hint.htm")));
         view->ShowHeld(path, "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
                              "<title>\xc2\xee\xef\xf0\xee\xf1</title><img src=pic.png><a id=a href=hint.htm>a</a>");
         QVERIFY(engine::Shows(view, QStringLiteral("Вопрос")));
