@@ -16,14 +16,6 @@ namespace {
 
 const char* const Html = "<html></html>";
 
-// A bank folder with pages 1..pages under `root`.
-fixture::StationFolder MakeBank(const fs::path& root, int pages)
-{
-    fixture::StationFolder station(root);
-    station.Questions(pages, Html);
-    return station;
-}
-
 // Runs `action` with `folder` as the current directory and restores it.
 template <typename Action>
 auto InFolder(const fs::path& folder, Action action)
@@ -101,7 +93,7 @@ void QuestionBankTest::countIncludesEveryKindOfMatchingEntry()
     QTemporaryDir dir;
     const fs::path root = dir.path().toStdString();
     const fs::path tests = root / "TESTS";
-    MakeBank(root, 3)
+    fixture::StationFolder(root).Questions(3, Html)
         .Permissions("TESTS/TEST3.htm", fs::perms::owner_read)         // read-only
         .Folder("TESTS/TEST4.htm")                                     // a folder
         .Link("TESTS/TEST5.htm", (tests / "TEST1.htm").string())
@@ -129,7 +121,7 @@ void QuestionBankTest::countAddsToTestCount()
 {
     QTemporaryDir dir;
     const fs::path root = dir.path().toStdString();
-    MakeBank(root, 5);
+    fixture::StationFolder(root).Questions(5, Html);
     testrun::TestRunState state;
     state.TestCount = 2;
     QCOMPARE(testrun::CountTests(state, root.string() + "/TESTS/TEST*.htm"), 7);
@@ -149,8 +141,8 @@ void QuestionBankTest::countUsesCurrentDirectoryPathsUseExecutableFolder()
 {
     QTemporaryDir current;
     QTemporaryDir executable;
-    MakeBank(current.path().toStdString(), 7);
-    MakeBank(executable.path().toStdString(), 5);
+    fixture::StationFolder(current.path().toStdString()).Questions(7, Html);
+    fixture::StationFolder(executable.path().toStdString()).Questions(5, Html);
 
     testrun::TestRunState state;
     const int count = InFolder(current.path().toStdString(), [&] { return testrun::CountTests(state); });

@@ -28,14 +28,6 @@ class WebViewTest : public QObject {
         return loaded.first().first().toBool();
     }
 
-    static QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& data)
-    {
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(data);
-        return file.fileName();
-    }
-
 private slots:
     void init()
     {
@@ -62,10 +54,11 @@ private slots:
 
     void withoutItsModuleTheViewShowsTheNotice()
     {
-        QTemporaryDir dir;
-        const QString notAModule = write(dir, QStringLiteral("libbriefing-station-engine.so"), "not a shared object");
+        fixture::StationFolder dir;
+        dir.File("libbriefing-station-engine.so", "not a shared object");
+        const QString notAModule = dir.Path("libbriefing-station-engine.so");
         tk::SetHtmlViewFactory(nullptr);
-        for (const QString& module : {dir.filePath(QStringLiteral("missing.so")), notAModule}) {
+        for (const QString& module : {dir.Path("missing.so"), notAModule}) {
             tk::SetEngineModule(module);
             std::unique_ptr<tk::TCppWebBrowser> shown(tk::CreateHtmlView(nullptr));
             shown->Navigate(QStringLiteral(STATION_CONTENT "/res/INSTR.htm")); // nothing to do, and no crash
@@ -79,10 +72,10 @@ private slots:
 
     void scriptsCannotOpenWindowsOrBoxes()
     {
-        QTemporaryDir dir;
-        QVERIFY(load(write(dir, QStringLiteral("p.htm"),
-                           "<html><body>x<script>window.open('p.htm'); alert('a'); confirm('b'); prompt('c');"
-                           "</script></body></html>")));
+        fixture::StationFolder dir;
+        QVERIFY(load(dir.File("p.htm", "<html><body>x<script>window.open('p.htm'); alert('a'); confirm('b'); prompt('c');"
+                                       "</script></body></html>")
+                         .Path("p.htm")));
         QTest::qWait(200);
         QCOMPARE(QApplication::topLevelWidgets().size(), 1);
         QVERIFY(!QApplication::activeModalWidget());
