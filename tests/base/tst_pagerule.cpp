@@ -5,9 +5,10 @@
 
 #include "tools/PageCheck.h"
 
+#include "StationFolder.h"
+
 #include <QtTest>
 
-#include <fstream>
 #include <map>
 #include <string>
 
@@ -18,11 +19,6 @@ using station::PageVerdict;
 Q_DECLARE_METATYPE(PageVerdict)
 
 namespace {
-
-void Write(const std::string& path, const std::string& data = "x")
-{
-    QVERIFY2(std::ofstream(path, std::ios::binary) << data, path.c_str());
-}
 
 // What the checker says of each verdict, in words of its finding.
 const std::map<PageVerdict, std::string> CheckerWords = {
@@ -35,7 +31,7 @@ const std::map<PageVerdict, std::string> CheckerWords = {
 
 class PageRuleTest : public QObject {
     Q_OBJECT
-    QTemporaryDir dir;
+    fixture::StationFolder made;
     std::string top;     // the temporary folder
     std::string station; // the station's folder, with '/'
     std::string url;     // its address, with '/'
@@ -43,33 +39,26 @@ class PageRuleTest : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY(dir.isValid());
-        top = QFile::encodeName(dir.path()).toStdString() + "/";
-        station = top + "station/";
+        station = QFile::encodeName(made.Base()).toStdString();
+        top = made.Root().parent_path().string() + "/";
         url = station::FileUrl(station);
-        for (const char* folder : {"station", "station/res", "station/TESTS", "outside", "station2", "station2/res"})
-            QVERIFY(::mkdir((top + folder).c_str(), 0755) == 0);
         for (const char* file : {"res/INSTR.htm", "res/page two.htm", "res/Схема.png", "TESTS/TEST1.htm",
                                  "res/\xFD.htm",              // a name that is not UTF-8
                                  "res/\xD1\xF5\xE5\xEC\xE0.png", // the same in windows-1251
                                  "res/a\nb.htm"})               // a line break in the name
-            Write(station + file);
-        Write(station + "TESTS/ANS.a", "1\r\n");
-        Write(top + "outside/secret.htm");
-        Write(top + "station2/res/INSTR.htm");
-        const auto link = [&](const std::string& target, const char* name) {
-            QVERIFY2(::symlink(target.c_str(), (station + name).c_str()) == 0, name);
-        };
-        link(top + "outside/secret.htm", "res/away.htm");
-        link(station + "TESTS/ANS.a", "res/key.htm");
-        link(station + "res/INSTR.htm", "res/again.htm");
-        link("/", "res/\xFF");                    // the machine's root under a name that is not UTF-8
-        link("../TESTS/ANS.a", "res/\xFE");       // the key so
-        link("loop2", "res/loop1");
-        link("loop1", "res/loop2");
-        link("gone.htm", "res/nowhere.htm");
-        QVERIFY(::link((station + "TESTS/ANS.a").c_str(), (station + "res/hard.txt").c_str()) == 0);
-        QVERIFY(::mkfifo((station + "res/pipe.htm").c_str(), 0600) == 0);
+            made.File(file, "x");
+        made.File("TESTS/ANS.a", "1\r\n").OutsideFile("secret.htm", "x");
+        fixture::WriteFile(top + "station2/res/INSTR.htm", "x");
+        made.Link("res/away.htm", top + "outside/secret.htm")
+            .Link("res/key.htm", station + "TESTS/ANS.a")
+            .Link("res/again.htm", station + "res/INSTR.htm")
+            .Link("res/\xFF", "/")              // the machine's root under a name that is not UTF-8
+            .Link("res/\xFE", "../TESTS/ANS.a") // the key so
+            .Link("res/loop1", "loop2")
+            .Link("res/loop2", "loop1")
+            .Link("res/nowhere.htm", "gone.htm")
+            .HardLink("res/hard.txt", "TESTS/ANS.a")
+            .Pipe("res/pipe.htm");
         QVERIFY(::mknod((station + "res/sock").c_str(), S_IFSOCK | 0600, 0) == 0);
     }
 

@@ -1,14 +1,16 @@
 #include "toolkit/core/FilePath.h"
 #include "toolkit/core/FileSearch.h"
 
+#include "StationFolder.h"
+
 #include <QtTest>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 
 namespace fs = std::filesystem;
+using fixture::WriteFile;
 
 namespace {
 
@@ -32,14 +34,6 @@ QByteArray Names(const Found& found)
     for (const auto& [name, attr] : found)
         names += '[' + QByteArray::fromStdString(name) + ']';
     return names;
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes = "x")
-{
-    std::ofstream file(path, std::ios::binary);
-    file << bytes;
-    if (!file)
-        qFatal("cannot write test file");
 }
 
 } // namespace
@@ -76,9 +70,9 @@ void FileSearchTest::initTestCase()
     root_ = dir_.path().toStdString();
     const fs::path root = root_;
     WriteFile(root / "plain.txt", "12345");
-    WriteFile(root / "locked.txt");
+    WriteFile(root / "locked.txt", "x");
     fs::permissions(root / "locked.txt", fs::perms::owner_read | fs::perms::group_read);
-    WriteFile(root / ".hidden");
+    WriteFile(root / ".hidden", "x");
     fs::create_directory(root / "folder");
     fs::create_directory(root / ".hiddenfolder");
 }
@@ -168,7 +162,7 @@ void FileSearchTest::namesMatchWithoutCase()
     QTemporaryDir bank;
     const fs::path root = bank.path().toStdString();
     for (const char* name : {"TEST1.htm", "test2.HTM", "TEST10.htm", "ANS.a", "TEST3.htm.bak"})
-        WriteFile(root / name);
+        WriteFile(root / name, "x");
     QCOMPARE(Names(Search(root.string() + "/" + pattern.toStdString(), tk::faAnyFile)), names);
 }
 
@@ -208,9 +202,9 @@ void FileSearchTest::oddNamesAreReturnedAsBytes()
     const fs::path root = odd.path().toStdString();
     const std::string latin1 = "TEST\xE9\xFF.htm";
     const std::string longName = "TEST" + std::string(246, 'n') + ".htm"; // 254 bytes
-    WriteFile(root / latin1);
-    WriteFile(root / longName);
-    WriteFile(root / "TEST\n.htm");
+    WriteFile(root / latin1, "x");
+    WriteFile(root / longName, "x");
+    WriteFile(root / "TEST\n.htm", "x");
 
     const auto found = Search(root.string() + "/TEST*.htm", tk::faAnyFile);
     QCOMPARE(found.size(), std::size_t{3});

@@ -1,6 +1,8 @@
 #include "toolkit/core/Exception.h"
 #include "toolkit/core/StringList.h"
 
+#include "StationFolder.h"
+
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -61,9 +63,7 @@ QString StringListTest::WriteFile(const QByteArray& bytes)
 {
     static int counter = 0;
     const QString path = dir_.filePath(QStringLiteral("file%1.txt").arg(++counter));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write test file");
+    fixture::WriteFile(QFile::encodeName(path).toStdString(), bytes);
     return path;
 }
 

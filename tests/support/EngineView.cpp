@@ -21,35 +21,15 @@ constexpr int SettleMs = 200;
 
 StationFolder::StationFolder()
 {
-    base_ = dir_.filePath(QStringLiteral("station")) + u'/';
-    outside_ = dir_.filePath(QStringLiteral("outside")) + u'/';
-    QDir().mkpath(base_);
-    QDir().mkpath(outside_);
     // For the views made here, and for a start-up, which works the folder out itself.
-    tk::SetStationFolder(QFile::encodeName(base_).toStdString());
-    tk::SetExeNameOverride((base_ + QStringLiteral("briefing-station")).toStdString());
+    tk::SetStationFolder(QFile::encodeName(Base()).toStdString());
+    tk::SetExeNameOverride(QFile::encodeName(Path("briefing-station")).toStdString());
 }
 
 StationFolder::~StationFolder()
 {
     tk::SetStationFolder("");
     tk::SetExeNameOverride("");
-}
-
-void StationFolder::Page(const QString& relative, const QString& title, const QString& body)
-{
-    File(Path(relative), QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title></head>"
-                                        "<body>%2</body></html>")
-                             .arg(title, body)
-                             .toUtf8());
-}
-
-void StationFolder::File(const QString& path, const QByteArray& data)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(data);
 }
 
 void UseBuiltEngine()

@@ -2,10 +2,11 @@
 // Tests of the real browser-engine view: a station folder of the test's own
 // pages, a view in a window, and the person's gestures. Waits are bounded;
 // every helper that waits returns false when its time ran out.
+#include "StationFolder.h"
+
 #include "toolkit/HtmlView.h"
 
 #include <QString>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <QVariant>
 
@@ -16,26 +17,14 @@ class QWebEnginePage;
 
 namespace engine {
 
-// A temporary folder that plays the station's folder (the executable's).
-class StationFolder {
+// A station folder of the test's own, the station's folder (the executable's)
+// for the views and for a start-up while it lives.
+class StationFolder : public fixture::StationFolder {
 public:
     StationFolder();
     ~StationFolder();
     StationFolder(const StationFolder&) = delete;
     StationFolder& operator=(const StationFolder&) = delete;
-
-    // The folder, ending with '/'; a folder beside it holds what lies outside.
-    QString Base() const { return base_; }
-    QString Outside() const { return outside_; }
-    QString Path(const QString& relative) const { return base_ + relative; }
-    // A page with this title and body, in UTF-8; relative to the folder.
-    void Page(const QString& relative, const QString& title, const QString& body = {});
-    void File(const QString& path, const QByteArray& data); // an absolute path
-
-private:
-    QTemporaryDir dir_;
-    QString base_;
-    QString outside_;
 };
 
 // The views made from now on use the engine's module of this build.

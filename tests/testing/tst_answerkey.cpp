@@ -2,11 +2,12 @@
 
 #include "toolkit/core/Exception.h"
 
+#include "StationFolder.h"
+
 #include <QtTest>
 
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -54,14 +55,13 @@ private slots:
 
 private:
     Loaded Prepared(const Slots& testNo);
-    QTemporaryDir dir_;
+    fixture::StationFolder station_;
 };
 
 void AnswerKeyTest::init()
 {
-    QVERIFY(dir_.isValid());
-    fs::create_directories(dir_.path().toStdString() + "/TESTS");
-    fs::remove_all(dir_.path().toStdString() + "/TESTS/ANS.a");
+    station_.Folder("TESTS");
+    fs::remove_all(station_.Root() / "TESTS/ANS.a");
 }
 
 Loaded AnswerKeyTest::Prepared(const Slots& testNo)
@@ -69,7 +69,7 @@ Loaded AnswerKeyTest::Prepared(const Slots& testNo)
     Loaded loaded;
     testrun::Reset(loaded.state);
     loaded.state.TestNo = testNo;
-    loaded.state.TestsDir = dir_.path().toStdString() + "/TESTS/";
+    loaded.state.TestsDir = station_.Root().string() + "/TESTS/";
     return loaded;
 }
 
@@ -163,10 +163,7 @@ void AnswerKeyTest::convertsTheDrawnLines()
     QFETCH(QString, error);
     QFETCH(QString, keyError);
 
-    QFile file(dir_.filePath(QStringLiteral("TESTS/ANS.a")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(key), key.size());
-    file.close();
+    station_.File("TESTS/ANS.a", key);
 
     auto loaded = Prepared(testNo);
     Load(loaded);
@@ -188,11 +185,11 @@ void AnswerKeyTest::missingKeyKeepsPlaceholders()
 {
     QFETCH(bool, keyIsFolder);
     if (keyIsFolder)
-        fs::create_directory(dir_.path().toStdString() + "/TESTS/ANS.a");
+        station_.Folder("TESTS/ANS.a");
 
     auto loaded = Prepared({1, 2, 3, 4, 5});
     Load(loaded);
-    const QString expected = "Cannot open file " + dir_.path() + "/TESTS/ANS.a";
+    const QString expected = "Cannot open file " + station_.Path("TESTS/ANS.a");
     QCOMPARE(loaded.error, expected);
     QCOMPARE(QString::fromStdString(loaded.state.KeyError), expected);
     QCOMPARE(loaded.state.RightAnswer, (Slots{2, 1, 2, 2, 2}));
@@ -202,10 +199,7 @@ void AnswerKeyTest::missingKeyKeepsPlaceholders()
 
 void AnswerKeyTest::listIsReconfiguredAndRefilled()
 {
-    QFile file(dir_.filePath(QStringLiteral("TESTS/ANS.a")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("2\n1\n2\n2\n2\n");
-    file.close();
+    station_.File("TESTS/ANS.a", "2\n1\n2\n2\n2\n");
 
     auto loaded = Prepared({1, 2, 3, 4, 5});
     loaded.state.AnswerList.Sorted = true; // each load sets the list up afresh

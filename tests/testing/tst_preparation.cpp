@@ -3,10 +3,11 @@
 #include "testing/QuestionBank.h"
 #include "testing/TestPaths.h"
 
+#include "StationFolder.h"
+
 #include <QtTest>
 
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <set>
 #include <string>
@@ -26,9 +27,9 @@ struct Bank {
 Bank MakeBank(const fs::path& root, int pages, std::mt19937& rng)
 {
     Bank bank{root, {}};
-    fs::create_directories(root / "TESTS");
+    fixture::StationFolder station(root);
     for (int n = 1; n <= pages; ++n)
-        std::ofstream(root / "TESTS" / ("TEST" + std::to_string(n) + ".htm")) << "<p>" << n << "</p>";
+        station.Question(n, "<p>" + std::to_string(n) + "</p>");
 
     const int lines = pages + std::uniform_int_distribution<int>(0, 3)(rng);
     const char* ends[] = {"\r\n", "\n", "\r"};
@@ -40,7 +41,7 @@ Bank MakeBank(const fs::path& root, int pages, std::mt19937& rng)
         if (k + 1 < lines || rng() % 2)
             key += ends[rng() % 3];
     }
-    std::ofstream(root / "TESTS" / "ANS.a", std::ios::binary) << key;
+    station.Key(QByteArray::fromStdString(key));
     return bank;
 }
 

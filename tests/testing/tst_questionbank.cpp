@@ -1,10 +1,11 @@
 #include "testing/QuestionBank.h"
 #include "testing/TestPaths.h"
 
+#include "StationFolder.h"
+
 #include <QtTest>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,21 +14,7 @@ using Lines = std::vector<std::string>;
 
 namespace {
 
-void WriteFile(const fs::path& path)
-{
-    std::ofstream file(path, std::ios::binary);
-    file << "<html></html>";
-    if (!file)
-        qFatal("cannot write test file");
-}
-
-// A TESTS folder with TEST1.htm .. TEST<pages>.htm under `root`.
-void MakeBank(const fs::path& root, int pages)
-{
-    fs::create_directories(root / "TESTS");
-    for (int n = 1; n <= pages; ++n)
-        WriteFile(root / "TESTS" / ("TEST" + std::to_string(n) + ".htm"));
-}
+const char* const Html = "<html></html>";
 
 // Runs `action` with `folder` as the current directory and restores it.
 template <typename Action>
@@ -105,16 +92,16 @@ void QuestionBankTest::countIncludesEveryKindOfMatchingEntry()
 {
     QTemporaryDir dir;
     const fs::path root = dir.path().toStdString();
-    MakeBank(root, 3);
     const fs::path tests = root / "TESTS";
-    fs::permissions(tests / "TEST3.htm", fs::perms::owner_read); // read-only
-    fs::create_directory(tests / "TEST4.htm");                    // a folder
-    fs::create_symlink(tests / "TEST1.htm", tests / "TEST5.htm");
-    fs::create_symlink(tests / "gone.htm", tests / "TEST6.htm"); // dangling
-    WriteFile(tests / "test7.HTM");                              // other case
-    WriteFile(tests / ".TEST8.htm");                             // no match: starts with a dot
-    WriteFile(tests / "ANS.a");
-    WriteFile(tests / "TEST9.html");
+    fixture::StationFolder(root).Questions(3, Html)
+        .Permissions("TESTS/TEST3.htm", fs::perms::owner_read)         // read-only
+        .Folder("TESTS/TEST4.htm")                                     // a folder
+        .Link("TESTS/TEST5.htm", (tests / "TEST1.htm").string())
+        .Link("TESTS/TEST6.htm", (tests / "gone.htm").string())        // dangling
+        .File("TESTS/test7.HTM", Html)                                 // other case
+        .File("TESTS/.TEST8.htm", Html)                                // no match: starts with a dot
+        .File("TESTS/ANS.a", Html)
+        .File("TESTS/TEST9.html", Html);
 
     testrun::TestRunState state;
     QCOMPARE(testrun::CountTests(state, root.string() + "/TESTS/TEST*.htm"), 7);
@@ -125,9 +112,7 @@ void QuestionBankTest::countSkipsDotEntriesAndKeepsHiddenOnes()
 {
     QTemporaryDir dir;
     const fs::path root = dir.path().toStdString();
-    WriteFile(root / ".hidden");
-    fs::create_directory(root / ".hiddenfolder");
-    WriteFile(root / "plain");
+    fixture::StationFolder(root).File(".hidden", Html).Folder(".hiddenfolder").File("plain", Html);
     testrun::TestRunState state;
     QCOMPARE(testrun::CountTests(state, root.string() + "/*"), 3);
 }
@@ -136,7 +121,7 @@ void QuestionBankTest::countAddsToTestCount()
 {
     QTemporaryDir dir;
     const fs::path root = dir.path().toStdString();
-    MakeBank(root, 5);
+    fixture::StationFolder(root).Questions(5, Html);
     testrun::TestRunState state;
     state.TestCount = 2;
     QCOMPARE(testrun::CountTests(state, root.string() + "/TESTS/TEST*.htm"), 7);
@@ -156,8 +141,8 @@ void QuestionBankTest::countUsesCurrentDirectoryPathsUseExecutableFolder()
 {
     QTemporaryDir current;
     QTemporaryDir executable;
-    MakeBank(current.path().toStdString(), 7);
-    MakeBank(executable.path().toStdString(), 5);
+    fixture::StationFolder(current.path().toStdString()).Questions(7, Html);
+    fixture::StationFolder(executable.path().toStdString()).Questions(5, Html);
 
     testrun::TestRunState state;
     const int count = InFolder(current.path().toStdString(), [&] { return testrun::CountTests(state); });

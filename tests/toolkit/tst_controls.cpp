@@ -1,5 +1,6 @@
 // Controls with fixed effects, the DPI rule, and the pictures.
 #include "ScriptedDialogs.h"
+#include "StationFolder.h"
 #include "TestMain.h"
 
 #include "toolkit/Application.h"
@@ -15,11 +16,9 @@
 #include <QAbstractButton>
 #include <QBuffer>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMessageBox>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QTemporaryDir>
 
 #include <memory>
 
@@ -408,14 +407,11 @@ private slots:
         tk::TApplication app;
         app.SetTitle(QStringLiteral("Инструктаж [Демо-версия]"));
         ScriptedDialogs boxes;
-        QTemporaryDir dir;
-        QFile bad(dir.filePath(QStringLiteral("bad.jpg")));
-        QVERIFY(bad.open(QIODevice::WriteOnly));
-        bad.write("\xFF\xD8\xFF\xE0 broken");
-        bad.close();
-        const QByteArray badPath = bad.fileName().toUtf8();
-        const QByteArray missingPath = dir.filePath(QStringLiteral("missing.jpg")).toUtf8();
-        boxes.ExpectStartingWith(QStringLiteral("Cannot load picture %1 (JPEG error: ").arg(bad.fileName()));
+        fixture::StationFolder dir;
+        const QString bad = dir.File("bad.jpg", "\xFF\xD8\xFF\xE0 broken").Path("bad.jpg");
+        const QByteArray badPath = bad.toUtf8();
+        const QByteArray missingPath = dir.Path("missing.jpg").toUtf8();
+        boxes.ExpectStartingWith(QStringLiteral("Cannot load picture %1 (JPEG error: ").arg(bad));
         boxes.Expect(QStringLiteral("Cannot load picture %1.").arg(QString::fromUtf8(missingPath)), tk::IDOK);
         LayoutForm form;
         const tk::Controls c =
@@ -426,7 +422,7 @@ private slots:
         QVERIFY(c.Get<tk::TImage>("A")->Picture().isNull());
         QVERIFY(c.Get<tk::TBitBtn>("B")->Glyph().isNull());
         QCOMPARE(boxes.Shown().size(), std::size_t(2));
-        QVERIFY(boxes.Shown()[0].text.startsWith(QStringLiteral("Cannot load picture %1 (JPEG error: ").arg(bad.fileName())));
+        QVERIFY(boxes.Shown()[0].text.startsWith(QStringLiteral("Cannot load picture %1 (JPEG error: ").arg(bad)));
         QCOMPARE(boxes.Shown()[0].kind, tk::BoxKind::Error);
     }
 };

@@ -23,7 +23,7 @@ class ViewHistoryTest : public QObject {
     std::unique_ptr<engine::StationFolder> folder;
     std::unique_ptr<engine::ViewWindow> w;
 
-    void stationShows(const QString& relative, const QString& title)
+    void stationShows(std::string_view relative, const QString& title)
     {
         QVERIFY(engine::Navigate(w->view, folder->Path(relative)));
         QCOMPARE(Title(w->view), title);
@@ -50,15 +50,15 @@ private slots:
     {
         QVERIFY(tk::WebEngineAvailable());
         folder = std::make_unique<engine::StationFolder>();
-        folder->Page(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"),
+        folder->Page("TESTS/TEST1.htm", QStringLiteral("Question 1"),
                      QStringLiteral("<a id=hint href=hint1.htm>hint</a>"));
-        folder->Page(QStringLiteral("TESTS/hint1.htm"), QStringLiteral("Hint 1"));
-        folder->Page(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"),
+        folder->Page("TESTS/hint1.htm", QStringLiteral("Hint 1"));
+        folder->Page("TESTS/TEST2.htm", QStringLiteral("Question 2"),
                      QStringLiteral("<a id=hint href=hint2.htm>hint</a>"));
-        folder->Page(QStringLiteral("TESTS/hint2.htm"), QStringLiteral("Hint 2"), QStringLiteral("<input id=field value=abc>"));
-        folder->Page(QStringLiteral("res/INSTR.htm"), QStringLiteral("Study"), QStringLiteral("<a id=more href=more.htm>more</a>"));
-        folder->Page(QStringLiteral("res/more.htm"), QStringLiteral("More"), QStringLiteral("<a id=deeper href=deeper.htm>deeper</a>"));
-        folder->Page(QStringLiteral("res/deeper.htm"), QStringLiteral("Deeper"));
+        folder->Page("TESTS/hint2.htm", QStringLiteral("Hint 2"), QStringLiteral("<input id=field value=abc>"));
+        folder->Page("res/INSTR.htm", QStringLiteral("Study"), QStringLiteral("<a id=more href=more.htm>more</a>"));
+        folder->Page("res/more.htm", QStringLiteral("More"), QStringLiteral("<a id=deeper href=deeper.htm>deeper</a>"));
+        folder->Page("res/deeper.htm", QStringLiteral("Deeper"));
     }
     void cleanup() { folder.reset(); }
 
@@ -66,9 +66,9 @@ private slots:
     void theQuestionBeforeNeverComesBack()
     {
         QFETCH(Gesture, gesture);
-        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
+        stationShows("TESTS/TEST1.htm", QStringLiteral("Question 1"));
         follow(QStringLiteral("hint"), QStringLiteral("Hint 1"));
-        stationShows(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"));
+        stationShows("TESTS/TEST2.htm", QStringLiteral("Question 2"));
         Perform(w->view, gesture);
         QVERIFY(StaysOn(w->view, QStringLiteral("Question 2")));
         Perform(w->view, gesture);
@@ -80,8 +80,8 @@ private slots:
     void aLinkThenBackReturnsToTheStudyPage()
     {
         QFETCH(Gesture, gesture);
-        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
-        stationShows(QStringLiteral("res/INSTR.htm"), QStringLiteral("Study"));
+        stationShows("TESTS/TEST1.htm", QStringLiteral("Question 1"));
+        stationShows("res/INSTR.htm", QStringLiteral("Study"));
         follow(QStringLiteral("more"), QStringLiteral("More"));
         follow(QStringLiteral("deeper"), QStringLiteral("Deeper"));
         Perform(w->view, gesture);
@@ -102,7 +102,7 @@ private slots:
     void forwardGesturesGoForwardAgain()
     {
         QFETCH(Gesture, forward);
-        stationShows(QStringLiteral("res/INSTR.htm"), QStringLiteral("Study"));
+        stationShows("res/INSTR.htm", QStringLiteral("Study"));
         follow(QStringLiteral("more"), QStringLiteral("More"));
         Perform(w->view, Gesture::AltLeft);
         QVERIFY(Shows(w->view, QStringLiteral("Study")));
@@ -112,7 +112,7 @@ private slots:
 
     void backspaceInATextFieldEditsTheText()
     {
-        stationShows(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"));
+        stationShows("TESTS/TEST2.htm", QStringLiteral("Question 2"));
         follow(QStringLiteral("hint"), QStringLiteral("Hint 2"));
         Evaluate(w->view, QStringLiteral("var f = document.getElementById('field'); f.focus();"
                                          "f.setSelectionRange(3, 3); 1"));
@@ -129,9 +129,9 @@ private slots:
     void aGestureWhileTheStationNavigatesUndoesNothing()
     {
         QFETCH(Gesture, gesture);
-        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
+        stationShows("TESTS/TEST1.htm", QStringLiteral("Question 1"));
         follow(QStringLiteral("hint"), QStringLiteral("Hint 1"));
-        w->view->Navigate(folder->Path(QStringLiteral("TESTS/TEST2.htm")));
+        w->view->Navigate(folder->Path("TESTS/TEST2.htm"));
         Perform(w->view, gesture); // before the new page has loaded
         QVERIFY(Shows(w->view, QStringLiteral("Question 2")));
         QVERIFY(StaysOn(w->view, QStringLiteral("Question 2")));
@@ -141,18 +141,18 @@ private slots:
 
     void aQuestionPageThatGoesBackAsItLoadsStays()
     {
-        folder->Page(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"),
+        folder->Page("TESTS/TEST2.htm", QStringLiteral("Question 2"),
                      QStringLiteral("<script>history.back(); history.go(-2)</script>"
                                     "<img src=x.png onerror='history.back()'>"));
-        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
-        stationShows(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"));
+        stationShows("TESTS/TEST1.htm", QStringLiteral("Question 1"));
+        stationShows("TESTS/TEST2.htm", QStringLiteral("Question 2"));
         QVERIFY(StaysOn(w->view, QStringLiteral("Question 2")));
     }
 
     void theQuestionBeforeStaysOnScreenUntilTheNextIsThere()
     {
-        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
-        w->view->Navigate(folder->Path(QStringLiteral("TESTS/TEST2.htm")));
+        stationShows("TESTS/TEST1.htm", QStringLiteral("Question 1"));
+        w->view->Navigate(folder->Path("TESTS/TEST2.htm"));
         QStringList seen; // what the view on top shows, as it changes
         QVERIFY(engine::WaitFor(
             [&] {
@@ -168,8 +168,8 @@ private slots:
 
     void aMissingQuestionPageKeepsThePreviousOneAway()
     {
-        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
-        const QString missing = folder->Path(QStringLiteral("TESTS/TEST9.htm"));
+        stationShows("TESTS/TEST1.htm", QStringLiteral("Question 1"));
+        const QString missing = folder->Path("TESTS/TEST9.htm");
         QVERIFY(engine::Navigate(w->view, missing)); // the engine's own error page
         const QString errorTitle = Title(w->view);
         QVERIFY(errorTitle != QStringLiteral("Question 1"));
@@ -182,17 +182,17 @@ private slots:
     void aBusyPageHoldsBackNoOtherPage()
     {
         // The study page's script never ends; the first question's starts once it is shown.
-        folder->Page(QStringLiteral("res/INSTR.htm"), QStringLiteral("Study"), QStringLiteral("<script>for (;;) {}</script>"));
-        folder->Page(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"),
+        folder->Page("res/INSTR.htm", QStringLiteral("Study"), QStringLiteral("<script>for (;;) {}</script>"));
+        folder->Page("TESTS/TEST1.htm", QStringLiteral("Question 1"),
                      QStringLiteral("<script>onload = function() { setTimeout(function() { for (;;) {} }, 100) }</script>"));
         engine::ViewWindow study;
         study.window->hide();
-        study.view->Navigate(folder->Path(QStringLiteral("res/INSTR.htm")));
+        study.view->Navigate(folder->Path("res/INSTR.htm"));
         engine::Wait(500);
-        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
+        stationShows("TESTS/TEST1.htm", QStringLiteral("Question 1"));
         engine::Wait(500);
         const qint64 busy = engine::PageOf(w->view)->renderProcessPid();
-        stationShows(QStringLiteral("TESTS/TEST2.htm"), QStringLiteral("Question 2"));
+        stationShows("TESTS/TEST2.htm", QStringLiteral("Question 2"));
         // The busy page went with its renderer.
         QVERIFY(engine::WaitFor([&] { return !QFileInfo::exists(QStringLiteral("/proc/%1").arg(busy)); }, 10000));
     }
@@ -210,13 +210,13 @@ private slots:
     {
         QFETCH(QString, head);
         QFETCH(QString, body);
-        folder->File(folder->Path(QStringLiteral("TESTS/TEST2.htm")),
+        folder->File("TESTS/TEST2.htm",
                      QStringLiteral("<!DOCTYPE html><html><head><meta charset=utf-8><title>Question 2</title>%1</head>"
                                     "<body>two%2</body></html>").arg(head, body).toUtf8());
-        folder->Page(QStringLiteral("TESTS/forwarded.htm"), QStringLiteral("Forwarded"));
-        stationShows(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question 1"));
+        folder->Page("TESTS/forwarded.htm", QStringLiteral("Forwarded"));
+        stationShows("TESTS/TEST1.htm", QStringLiteral("Question 1"));
         follow(QStringLiteral("hint"), QStringLiteral("Hint 1"));
-        w->view->Navigate(folder->Path(QStringLiteral("TESTS/TEST2.htm")));
+        w->view->Navigate(folder->Path("TESTS/TEST2.htm"));
         QVERIFY2(Shows(w->view, QStringLiteral("Forwarded")), qPrintable(Title(w->view)));
         // The question before stays behind the floor.
         for (const Gesture gesture : {Gesture::AltLeft, Gesture::MouseBack, Gesture::AltLeft}) {

@@ -52,8 +52,8 @@ private slots:
         QVERIFY(tk::WebEngineAvailable());
         w = std::make_unique<engine::ViewWindow>();
         folder = std::make_unique<engine::StationFolder>();
-        folder->Page(QStringLiteral("start.htm"), QStringLiteral("Start"));
-        QVERIFY(engine::Navigate(w->view, folder->Path(QStringLiteral("start.htm"))));
+        folder->Page("start.htm", QStringLiteral("Start"));
+        QVERIFY(engine::Navigate(w->view, folder->Path("start.htm")));
         disk = Disk();
         qApp->installEventFilter(this);
     }
@@ -121,14 +121,14 @@ private slots:
         QTcpServer tcp;
         QVERIFY(udp.bind(QHostAddress::LocalHost) && tcp.listen(QHostAddress::LocalHost));
         folder = std::make_unique<engine::StationFolder>();
-        folder->Page(QStringLiteral("res/INSTR.htm"), QStringLiteral("Station"),
+        folder->Page("res/INSTR.htm", QStringLiteral("Station"),
                      QString(body).replace("%U", QString::number(udp.localPort()))
                          .replace("%T", QString::number(tcp.serverPort())));
-        folder->File(folder->Path(QStringLiteral("res/data.bin")), QByteArray(100000, '\0'));
-        folder->Page(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question"));
+        folder->File("res/data.bin", QByteArray(100000, '\0'));
+        folder->Page("TESTS/TEST1.htm", QStringLiteral("Question"));
         shown.clear();
 
-        QVERIFY(engine::Navigate(w->view, folder->Path(QStringLiteral("res/INSTR.htm"))));
+        QVERIFY(engine::Navigate(w->view, folder->Path("res/INSTR.htm")));
         // The engine makes its input widget anew with a new renderer, which a flood of pickers may bring.
         for (int i = 0; i < 2; ++i) { // a click that came before the page took input gives no activation
             QWidget* input = engine::InputOf(w->view);
@@ -158,9 +158,9 @@ private slots:
         QVERIFY2(longest < 500, qPrintable(QString::number(longest)));
         if (!seen.isEmpty())
             QCOMPARE(engine::Evaluate(w->view, QStringLiteral("String(window.seen)")).toString(), seen);
-        QCOMPARE(engine::PageOf(w->view)->url(), QUrl::fromLocalFile(folder->Path(QStringLiteral("res/INSTR.htm"))));
+        QCOMPARE(engine::PageOf(w->view)->url(), QUrl::fromLocalFile(folder->Path("res/INSTR.htm")));
 
-        QVERIFY(engine::Navigate(w->view, folder->Path(QStringLiteral("TESTS/TEST1.htm"))));
+        QVERIFY(engine::Navigate(w->view, folder->Path("TESTS/TEST1.htm")));
         QCOMPARE(engine::Title(w->view), QStringLiteral("Question"));
         QCOMPARE(engine::PageOf(w->view)->zoomFactor(), 1.0);
         QCOMPARE(engine::Evaluate(w->view, QStringLiteral("innerWidth")).toInt(), w->view->width());

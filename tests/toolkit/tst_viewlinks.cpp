@@ -25,8 +25,8 @@ class ViewLinksTest : public QObject {
     // The study page with `body`; it is what the station shows.
     void studyPage(const QString& body)
     {
-        folder->Page(QStringLiteral("res/INSTR.htm"), QStringLiteral("Study"), body);
-        QVERIFY(engine::Navigate(w->view, folder->Path(QStringLiteral("res/INSTR.htm"))));
+        folder->Page("res/INSTR.htm", QStringLiteral("Study"), body);
+        QVERIFY(engine::Navigate(w->view, folder->Path("res/INSTR.htm")));
         QCOMPARE(Title(w->view), QStringLiteral("Study"));
     }
     void click(const QString& id)
@@ -39,32 +39,28 @@ private slots:
     {
         QVERIFY(tk::WebEngineAvailable());
         folder = std::make_unique<engine::StationFolder>();
-        folder->Page(QStringLiteral("res/two.htm"), QStringLiteral("Two"));
-        folder->Page(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("Question"));
-        folder->File(folder->Path(QStringLiteral("TESTS/ANS.a")), "2\r\n");
-        folder->File(folder->Path(QStringLiteral("res/style.css")), "body { color: rgb(1, 2, 3); }");
-        folder->File(folder->Path(QStringLiteral("res/text.txt")), "inside");
-        folder->File(folder->Outside() + QStringLiteral("secret.htm"),
+        folder->Page("res/two.htm", QStringLiteral("Two"));
+        folder->Page("TESTS/TEST1.htm", QStringLiteral("Question"));
+        folder->File("TESTS/ANS.a", "2\r\n");
+        folder->File("res/style.css", "body { color: rgb(1, 2, 3); }");
+        folder->File("res/text.txt", "inside");
+        folder->OutsideFile("secret.htm",
                      "<html><head><title>SECRET</title></head><body>secret</body></html>");
         const QByteArray picture = QByteArray::fromBase64(
             "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8DwHwAFBQIAX8jx0gAAAABJRU5ErkJggg==");
-        folder->File(folder->Path(QStringLiteral("res/pic.png")), picture);
-        folder->File(folder->Outside() + QStringLiteral("pic.png"), picture);
+        folder->File("res/pic.png", picture);
+        folder->OutsideFile("pic.png", picture);
         // Names that are not UTF-8 lead to the machine's root and to the key; a
         // second name of the key; a pipe, which nobody may wait on.
-        const QByteArray res = QFile::encodeName(folder->Path(QStringLiteral("res/")));
-        QVERIFY(::symlink("/", (res + "\xFF").constData()) == 0);
-        QVERIFY(::symlink("../TESTS/ANS.a", (res + "\xFE").constData()) == 0);
-        QVERIFY(::link((res + "../TESTS/ANS.a").constData(), (res + "hard.txt").constData()) == 0);
-        QVERIFY(::mkfifo((res + "pipe.txt").constData(), 0600) == 0);
+        folder->Link("res/\xFF", "/").Link("res/\xFE", "../TESTS/ANS.a").HardLink("res/hard.txt", "TESTS/ANS.a");
+        folder->Pipe("res/pipe.txt");
         // And a folder so named inside, whose file is read only when the name is decoded byte for byte.
-        QVERIFY(::mkdir((res + "\xFC").constData(), 0700) == 0);
-        QVERIFY(::symlink("../text.txt", (res + "\xFC/in.txt").constData()) == 0);
+        folder->Folder("res/\xFC").Link("res/\xFC/in.txt", "../text.txt");
     }
     void cleanup()
     {
         // Qt cannot name what is not UTF-8, so its clean-up would leave these behind.
-        const QByteArray res = QFile::encodeName(folder->Path(QStringLiteral("res/")));
+        const QByteArray res = QFile::encodeName(folder->Path("res/"));
         for (const char* name : {"\xFF", "\xFE", "\xFC/in.txt"})
             ::unlink((res + name).constData());
         ::rmdir((res + "\xFC").constData());
@@ -145,9 +141,9 @@ private slots:
         QVERIFY2(engine::WaitFor([&] { return !refused.isEmpty(); }, 10000), "nothing was refused");
         QCOMPARE(refused.first().first().toUrl(), expected);
         QVERIFY(StaysOn(w->view, QStringLiteral("Study")));
-        QCOMPARE(engine::PageOf(w->view)->url(), QUrl::fromLocalFile(folder->Path(QStringLiteral("res/INSTR.htm"))));
+        QCOMPARE(engine::PageOf(w->view)->url(), QUrl::fromLocalFile(folder->Path("res/INSTR.htm")));
         // The page still works: a link inside the folder is followed.
-        folder->Page(QStringLiteral("res/next.htm"), QStringLiteral("Next"));
+        folder->Page("res/next.htm", QStringLiteral("Next"));
         Evaluate(w->view, QStringLiteral("location.href = 'next.htm'; 1"));
         QVERIFY(Shows(w->view, QStringLiteral("Next")));
     }
@@ -208,7 +204,7 @@ private slots:
         // Even to a page outside the folder: the station decides where it goes.
         QVERIFY(engine::Navigate(w->view, folder->Outside() + QStringLiteral("secret.htm")));
         QCOMPARE(Title(w->view), QStringLiteral("SECRET"));
-        QVERIFY(engine::Navigate(w->view, folder->Path(QStringLiteral("TESTS/../TESTS/TEST1.htm"))));
+        QVERIFY(engine::Navigate(w->view, folder->Path("TESTS/../TESTS/TEST1.htm")));
         QCOMPARE(Title(w->view), QStringLiteral("Question"));
     }
 };

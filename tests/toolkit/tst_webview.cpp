@@ -28,14 +28,6 @@ class WebViewTest : public QObject {
         return loaded.first().first().toBool();
     }
 
-    static QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& data)
-    {
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(data);
-        return file.fileName();
-    }
-
 private slots:
     void init()
     {
@@ -62,10 +54,11 @@ private slots:
 
     void withoutItsModuleTheViewShowsTheNotice()
     {
-        QTemporaryDir dir;
-        const QString notAModule = write(dir, QStringLiteral("libbriefing-station-engine.so"), "not a shared object");
+        fixture::StationFolder dir;
+        dir.File("libbriefing-station-engine.so", "not a shared object");
+        const QString notAModule = dir.Path("libbriefing-station-engine.so");
         tk::SetHtmlViewFactory(nullptr);
-        for (const QString& module : {dir.filePath(QStringLiteral("missing.so")), notAModule}) {
+        for (const QString& module : {dir.Path("missing.so"), notAModule}) {
             tk::SetEngineModule(module);
             std::unique_ptr<tk::TCppWebBrowser> shown(tk::CreateHtmlView(nullptr));
             shown->Navigate(QStringLiteral(STATION_CONTENT "/res/INSTR.htm")); // nothing to do, and no crash
@@ -79,10 +72,10 @@ private slots:
 
     void scriptsCannotOpenWindowsOrBoxes()
     {
-        QTemporaryDir dir;
-        QVERIFY(load(write(dir, QStringLiteral("p.htm"),
-                           "<html><body>x<script>window.open('p.htm'); alert('a'); confirm('b'); prompt('c');"
-                           "</script></body></html>")));
+        fixture::StationFolder dir;
+        QVERIFY(load(dir.File("p.htm", "<html><body>x<script>window.open('p.htm'); alert('a'); confirm('b'); prompt('c');"
+                                       "</script></body></html>")
+                         .Path("p.htm")));
         QTest::qWait(200);
         QCOMPARE(QApplication::topLevelWidgets().size(), 1);
         QVERIFY(!QApplication::activeModalWidget());
@@ -97,11 +90,11 @@ private slots:
         QByteArray png;
         QBuffer buffer(&png);
         QImage(7, 3, QImage::Format_RGB32).save(&buffer, "PNG");
-        folder.File(folder.Path(QStringLiteral("TESTS/pic.png")), png);
-        folder.Page(QStringLiteral("TESTS/hint.htm"), QStringLiteral("Hint"));
-        folder.Page(QStringLiteral("TESTS/TEST1.htm"), QStringLiteral("On disk by now"));
-        const QString path = folder.Path(QStringLiteral("TESTS/TEST1.htm"));
-        QVERIFY(engine::Navigate(view, folder.Path(QStringLiteral("TESTS/hint.htm"))));
+        folder.File("TESTS/pic.png", png);
+        folder.Page("TESTS/hint.htm", QStringLiteral("Hint"));
+        folder.Page("TESTS/TEST1.htm", QStringLiteral("On disk by now"));
+        const QString path = folder.Path("TESTS/TEST1.htm");
+        QVERIFY(engine::Navigate(view, folder.Path("TESTS/hint.htm")));
         view->ShowHeld(path, "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
                              "<title>\xc2\xee\xef\xf0\xee\xf1</title><img src=pic.png><a id=a href=hint.htm>a</a>");
         QVERIFY(engine::Shows(view, QStringLiteral("Вопрос")));

@@ -8,6 +8,7 @@
 #include "ShownText.h"
 #include "OrdinaryUser.h"
 #include "StationFolder.h"
+#include "Findings.h"
 
 #include "testing/AnswerKey.h"
 #include "testing/Draw.h"
@@ -28,7 +29,7 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
-using namespace stationfolder;
+using namespace fixture;
 
 namespace {
 
@@ -117,13 +118,11 @@ private slots:
     void command();
 
 private:
-    fs::path NewStation(bool studyPage = true)
+    StationFolder NewStation()
     {
-        const fs::path root = fs::path(dir_.path().toStdString()) / ("station" + std::to_string(made_++));
-        fs::create_directories(root);
-        if (studyPage)
-            WriteFile(root / "res" / "INSTR.htm", "<meta charset=utf-8><p>Инструктаж</p>");
-        return root;
+        StationFolder station(fs::path(dir_.path().toStdString()) / ("station" + std::to_string(made_++)));
+        station.Study("<meta charset=utf-8><p>Инструктаж</p>");
+        return station;
     }
     fs::path Source(const std::string& name, const std::string& bytes)
     {
@@ -174,7 +173,7 @@ void BankImportTest::roundTripThroughTheStation()
     if (cp1251)
         expected[1].question = "Что значит <b> & \"x\"  ?";
 
-    const fs::path root = NewStation();
+    const fs::path root = NewStation().Root();
     const auto outcome = ImportInto(Source(name.toStdString(), bytes.toStdString()), root);
     QVERIFY2(outcome.written, qPrintable(Errors(outcome).join('\n')));
     QCOMPARE(outcome.questions, count);
@@ -212,7 +211,7 @@ void BankImportTest::roundTripThroughTheStation()
 
 void BankImportTest::pageAndKeyBytes()
 {
-    const fs::path root = NewStation();
+    const fs::path root = NewStation().Root();
     QVERIFY(ImportInto(Source("q.txt", AikenBank(5)), root).written);
     const std::string page = ReadFile(root / "TESTS" / "TEST2.htm");
     QVERIFY(page.find("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">") != std::string::npos);
@@ -227,8 +226,7 @@ void BankImportTest::pageAndKeyBytes()
 
 void BankImportTest::existingBankNeedsReplace()
 {
-    const fs::path root = NewStation();
-    MakeStation(root, {"pages 1-3", "TESTS/test4.HTM"}, QByteArray());
+    const fs::path root = NewStation().Add({"pages 1-3", "TESTS/test4.HTM"}).Root();
     const auto before = Snapshot(root);
     const auto outcome = ImportInto(Source("q.txt", AikenBank(5)), root);
     QVERIFY(!outcome.written);
@@ -238,21 +236,20 @@ void BankImportTest::existingBankNeedsReplace()
     QVERIFY(Snapshot(root) == before);
 
     // A key alone is a bank too; a folder of pictures alone is not.
-    const fs::path keyOnly = NewStation();
-    MakeStation(keyOnly, {"TESTS/"}, "1\r\n");
+    const fs::path keyOnly = NewStation().Key("1\r\n").Root();
     QVERIFY(!ImportInto(Source("q.txt", AikenBank(5)), keyOnly).written);
-    const fs::path picturesOnly = NewStation();
-    MakeStation(picturesOnly, {"TESTS/plan.png"}, QByteArray());
+    const fs::path picturesOnly = NewStation().Add({"TESTS/plan.png"}).Root();
     QVERIFY(ImportInto(Source("q.txt", AikenBank(5)), picturesOnly).written);
     QVERIFY(fs::exists(picturesOnly / "TESTS" / "plan.png"));
 }
 
 void BankImportTest::replacementRemovesTheOldBankWhole()
 {
-    const fs::path root = NewStation();
-    MakeStation(root, {"pages 1-12", "TESTS/Test13.htm", "TESTS/TEST07.htm", "TESTS/style.css", "TESTS/pictures/a.png",
-                       "TESTS/link.png@pictures/a.png"},
-                Key(12));
+    const fs::path root = NewStation()
+                              .Add({"pages 1-12", "TESTS/Test13.htm", "TESTS/TEST07.htm", "TESTS/style.css",
+                                    "TESTS/pictures/a.png", "TESTS/link.png@pictures/a.png"})
+                              .Key(ValidKey(12))
+                              .Root();
     const auto outcome = ImportInto(Source("q.txt", AikenBank(6)), root, true);
     QVERIFY2(outcome.written, qPrintable(Errors(outcome).join('\n')));
 
@@ -275,8 +272,7 @@ void BankImportTest::failureHalfwayLeavesTheOldBank()
 {
     // The fourth page is large (references for characters the code page
     // lacks); a file size limit makes its writing fail, as a full disk would.
-    const fs::path root = NewStation();
-    MakeStation(root, {"pages 1-8", "TESTS/style.css"}, Key(8));
+    const fs::path root = NewStation().Add({"pages 1-8", "TESTS/style.css"}).Key(ValidKey(8)).Root();
     const auto before = Snapshot(root);
     std::string text = AikenBank(6);
     std::string longQuestion;
@@ -308,8 +304,7 @@ void BankImportTest::interruptedAtAnyMomentLeavesOneWholeBank()
     // folder holds either the old bank or the whole new one, and nothing else.
     const fs::path source = Source("q.txt", AikenBank(2000));
     for (const int delayMs : {0, 5, 20, 60, 150, 400}) {
-        const fs::path root = NewStation();
-        MakeStation(root, {"pages 1-7", "TESTS/plan.png"}, Key(7));
+        const fs::path root = NewStation().Add({"pages 1-7", "TESTS/plan.png"}).Key(ValidKey(7)).Root();
         const auto before = Snapshot(root);
         // The child starts as from the operator's shell, without the test's crash handler.
         const auto testHandler = ::signal(SIGINT, SIG_DFL);
@@ -343,7 +338,7 @@ void BankImportTest::badInputWritesNothing_data()
     QTest::newRow("binary") << "q.txt" << QByteArray("\x7F" "ELF\x02\x01\x01\x00", 8)
                             << ":1: это не текстовый файл: в строке управляющий байт 0x7F";
     QTest::newRow("a question of 10,000 characters")
-        << "q.txt" << QByteArray::fromStdString(std::string(10000, 'x') + "\n" + five.substr(five.find('\n') + 1))
+        << "q.txt" << QByteArray(10000, 'x') + "\n" + QByteArray::fromStdString(five.substr(five.find('\n') + 1))
         << ":1: вопрос длиннее 400 знаков (10000): на экране теста он не поместится";
     QTest::newRow("choices without a question")
         << "q.txt" << QByteArray::fromStdString("A) 1\nB) 2\nC) 3\nANSWER: A\n\n" + five)
@@ -379,8 +374,7 @@ void BankImportTest::badInputWritesNothing()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, error);
 
-    const fs::path root = NewStation();
-    MakeStation(root, {"pages 1-5"}, Key(5));
+    const fs::path root = NewStation().Questions(5).Key(ValidKey(5)).Root();
     const auto before = Snapshot(root);
     const fs::path source = Source(name.toStdString(), bytes.toStdString());
     const auto outcome = ImportInto(source, root, true);
@@ -406,20 +400,17 @@ void BankImportTest::folderNotWritable()
              QString::fromStdString(file.string())
                  + "-missing: папки нет: укажите папку станции (ту, где лежат res и TESTS); новую станцию создаёт ключ "
                    "--new-station");
-    const fs::path bankIsFile = NewStation();
-    WriteFile(bankIsFile / "TESTS", "x");
+    const fs::path bankIsFile = NewStation().File("TESTS", "x").Root();
     QCOMPARE(firstError(bankIsFile),
              QString::fromStdString((bankIsFile / "TESTS").string())
                  + ": это не папка: уберите этот файл, и импорт создаст папку банка");
-    const fs::path bankIsLink = NewStation();
-    fs::create_directory(bankIsLink / "bank");
-    fs::create_directory_symlink("bank", bankIsLink / "TESTS");
+    const fs::path bankIsLink = NewStation().Folder("bank").Link("TESTS", "bank").Root();
     QCOMPARE(firstError(bankIsLink), QString::fromStdString((bankIsLink / "TESTS").string())
                                          + ": это символическая ссылка на «bank», а не папка: импорт заменяет папку банка "
                                            "целиком и ссылку не заменит; сделайте на её месте папку TESTS");
 
     // A folder the operator may not write to, tried as an ordinary user.
-    const fs::path locked = NewStation();
+    const fs::path locked = NewStation().Root();
     const auto before = Snapshot(locked);
     fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read
                                 | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
@@ -475,14 +466,13 @@ void BankImportTest::onlyIntoAStationUnlessToldOtherwise()
 void BankImportTest::htmlQuestionsMustFindTheirFiles()
 {
     const std::string rest = "Q2 {=a ~b ~c}\n\nQ3 {=a ~b ~c}\n\nQ4 {=a ~b ~c}\n\nQ5 {=a ~b ~c}\n";
-    const fs::path root = NewStation();
-    WriteFile(root / "res" / "plan.png", "png");
+    const fs::path root = NewStation().File("res/plan.png", "png").Root();
     const fs::path good = Source("q.gift", "[html]<p>План: <img src=\"../res/plan.png\"></p>{=a ~b ~c}\n\n" + rest);
     const auto outcome = ImportInto(good, root);
     QVERIFY2(outcome.written, qPrintable(Errors(outcome).join('\n')));
     QCOMPARE(contentcheck::CheckStation(root).Faults(), 0);
 
-    const fs::path other = NewStation();
+    const fs::path other = NewStation().Root();
     const auto before = Snapshot(other);
     const fs::path bad =
         Source("q.gift", rest + "\n::web::[html]<img src=\"http://example.org/a.png\"> и <img src='nowhere.png'>{=a ~b ~c}\n"
@@ -549,7 +539,7 @@ void BankImportTest::command()
     static const fs::path scratch = [this] {
         const fs::path folder = fs::path(dir_.path().toStdString()) / "command";
         WriteFile(folder / "q.txt", AikenBank(5));
-        WriteFile(folder / "st" / "res" / "INSTR.htm", "<p>Инструктаж</p>");
+        StationFolder(folder / "st").Study("<p>Инструктаж</p>");
         return folder;
     }();
     const QString at = QString::fromStdString(scratch.string()) + "/";

@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using namespace stationfolder;
+using namespace fixture;
 
 namespace {
 
@@ -75,8 +75,8 @@ private slots:
 
     void everyQuestionWithItsRightAnswer()
     {
-        const fs::path root = fs::path(dir_.path().toStdString()) / "station";
-        WriteFile(root / "res" / "INSTR.htm", "<meta charset=utf-8><h1>Материал инструктажа для печати</h1>");
+        StationFolder station;
+        const fs::path root = station.Study("<meta charset=utf-8><h1>Материал инструктажа для печати</h1>").Root();
         std::string source;
         const char* letters[] = {"A", "B", "C"};
         for (int n = 1; n <= 7; ++n)
@@ -121,8 +121,8 @@ private slots:
     void aFaultyFolderIsPrintedWithTheFindings()
     {
         // No study page, page 5 missing (page 6 counted instead), an unreadable key line.
-        const fs::path root = fs::path(dir_.path().toStdString()) / "faulty";
-        MakeStation(root, {"pages 1-4", "TESTS/TEST6.htm"}, "1\r\n2\r\nтри\r\n1\r\n2\r\n3\r\n");
+        StationFolder station;
+        const fs::path root = station.Add({"pages 1-4", "TESTS/TEST6.htm"}).Key("1\r\n2\r\nтри\r\n1\r\n2\r\n3\r\n").Root();
         const fs::path pdf = root.parent_path() / "faulty.pdf";
         const Result result = Bank({"print", QString::fromStdString(root.string()), QString::fromStdString(pdf.string())});
         QVERIFY2(result.exitCode == 0, qPrintable(result.err));
@@ -147,8 +147,8 @@ private slots:
     {
         // The engine is given a while, then the page is shown as not showing
         // and the print goes on with the next one.
-        const fs::path root = fs::path(dir_.path().toStdString()) / "endless";
-        MakeStation(root, Station(5), Key(5));
+        StationFolder station;
+        const fs::path root = station.Add(Entries(5)).Key(ValidKey(5)).Root();
         WriteFile(root / "TESTS" / "TEST2.htm", "<meta charset=utf-8><p>1. 2. 3.</p><script>for (;;) {}</script>");
         // A hand-made page taller than the test window's view at 96 ppi.
         WriteFile(root / "TESTS" / "TEST4.htm", "<meta charset=utf-8><p>Вопрос?</p><p style='margin-top: 440px'>1. 2. 3.</p>");
@@ -173,8 +173,8 @@ private slots:
     {
         // The print reads by the station's own rule: a frame of the folder
         // shows, a file outside it does not, not even through a link inside.
-        const fs::path root = fs::path(dir_.path().toStdString()) / "confined";
-        MakeStation(root, Station(5), Key(5));
+        StationFolder station;
+        const fs::path root = station.Add(Entries(5)).Key(ValidKey(5)).Root();
         WriteFile(root.parent_path() / "outside.txt", "ВНЕШНИЙ-ФАЙЛ");
         fs::create_symlink(root.parent_path() / "outside.txt", root / "res" / "inside.txt");
         WriteFile(root / "res" / "part.htm", "<meta charset=utf-8><p>ЧАСТЬ-ПАПКИ</p>");
@@ -192,8 +192,8 @@ private slots:
 
     void nothingWrittenWhenThePdfCannotBe()
     {
-        const fs::path root = fs::path(dir_.path().toStdString()) / "plain";
-        MakeStation(root, Station(5), Key(5));
+        StationFolder station;
+        const fs::path root = station.Add(Entries(5)).Key(ValidKey(5)).Root();
         const QString folder = QString::fromStdString(root.string());
         const Result noFolder = Bank({"print", folder, folder + "/missing/out.pdf"});
         QCOMPARE(noFolder.exitCode, 1);
@@ -210,8 +210,8 @@ private slots:
     void theKeyGivesTheAnswers()
     {
         // What goes below each question, read as the station reads the key.
-        const fs::path root = fs::path(dir_.path().toStdString()) / "plan";
-        MakeStation(root, Station(7), " 2\r\n3 \r\n4\r\n$1\r\n\r\n0x3");
+        StationFolder station;
+        const fs::path root = station.Add(Entries(7)).Key(" 2\r\n3 \r\n4\r\n$1\r\n\r\n0x3").Root();
         const auto plan = bank::PlanPrint(root);
         QCOMPARE(plan.questions, 7);
         QStringList answers;
@@ -226,9 +226,6 @@ private slots:
         QCOMPARE(QString::fromStdString(bank::PlanPrint(root).items[1].answer),
                  QString("Ключа TESTS/ANS.a нет или он не читается: ответа нет"));
     }
-
-private:
-    QTemporaryDir dir_;
 };
 
 QTEST_APPLESS_MAIN(BankPrintTest)

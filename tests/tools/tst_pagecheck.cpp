@@ -4,12 +4,13 @@
 // number dominates.
 #include "tools/ContentCheck.h"
 
+#include "Findings.h"
 #include "StationFolder.h"
 
 #include <QtTest>
 
 namespace fs = std::filesystem;
-using namespace stationfolder;
+using namespace fixture;
 
 namespace {
 
@@ -47,16 +48,6 @@ private slots:
     void keyDominatedByOneAnswer_data();
     void keyDominatedByOneAnswer();
     void hugeAndDeepPagesAreHandled();
-
-private:
-    fs::path NewStation()
-    {
-        const fs::path root = fs::path(dir_.path().toStdString()) / std::to_string(made_++);
-        MakeStation(root, Station(5), Key(5));
-        return root;
-    }
-    QTemporaryDir dir_;
-    int made_ = 0;
 };
 
 void PageCheckTest::findings_data()
@@ -160,10 +151,9 @@ void PageCheckTest::findings()
     QFETCH(QStringList, entries);
     QFETCH(QStringList, expected);
 
-    const fs::path root = NewStation();
-    MakeStation(root, entries, QByteArray());
-    WriteFile(root / file.toStdString(), page.toStdString());
-    const QStringList lines = Findings(root);
+    StationFolder station;
+    station.Add(Entries(5)).Key(ValidKey(5)).Add(entries).File(file.toStdString(), page);
+    const QStringList lines = Findings(station.Root());
     QCOMPARE(lines.size(), expected.size());
     for (qsizetype k = 0; k < lines.size(); ++k) {
         if (!lines[k].startsWith(expected[k]))
@@ -205,8 +195,8 @@ void PageCheckTest::keyDominatedByOneAnswer()
     QFETCH(int, minPass);
     QFETCH(int, maxPass);
 
-    const fs::path root = fs::path(dir_.path().toStdString()) / ("key" + std::to_string(made_++));
-    MakeStation(root, Station(pages), key);
+    StationFolder station;
+    const fs::path root = station.Add(Entries(pages)).Key(key).Root();
     QStringList notes = Findings(root).filter("TESTS/ANS.a");
     if (expected.isEmpty()) {
         QVERIFY2(notes.isEmpty(), qPrintable(notes.join('\n')));
@@ -224,17 +214,17 @@ void PageCheckTest::keyDominatedByOneAnswer()
 void PageCheckTest::hugeAndDeepPagesAreHandled()
 {
     // Deeply nested markup and a long page with thousands of references.
-    const fs::path root = NewStation();
+    StationFolder station;
+    const fs::path root = station.Add(Entries(5)).Key(ValidKey(5)).Root();
     std::string deep = "<meta charset=utf-8>";
     for (int k = 0; k < 4000; ++k)
         deep += "<div>";
     deep += "<img src=\"deep.png\">";
-    WriteFile(root / "res" / "INSTR.htm", deep);
+    station.Study(deep);
     std::string many = "<meta charset=utf-8><p>1. a</p><p>2. b</p><p>3. c</p>\n";
     for (int k = 0; k < 5000; ++k)
         many += "<img src=\"x" + std::to_string(k % 3) + ".png\">\n";
-    WriteFile(root / "TESTS" / "TEST3.htm", many);
-    WriteFile(root / "TESTS" / "x0.png", "png");
+    station.Question(3, many).File("TESTS/x0.png", "png");
     const QStringList lines = Findings(root);
     QCOMPARE(lines.filter("res/INSTR.htm:1: картинка «deep.png»: такого файла нет").size(), 1);
     // A page with thousands of broken references gets a hundred lines and a sum.
@@ -247,7 +237,7 @@ void PageCheckTest::hugeAndDeepPagesAreHandled()
     std::string deeper = "<meta charset=utf-8>";
     for (int k = 0; k < 100000; ++k)
         deeper += "<div><span>";
-    WriteFile(root / "res" / "INSTR.htm", deeper);
+    station.Study(deeper);
     QCOMPARE(Findings(root).filter("res/INSTR.htm").join('\n'),
              "res/INSTR.htm: к сведению: элементы страницы вложены друг в друга глубже 4096 уровней: она не проверялась");
 }

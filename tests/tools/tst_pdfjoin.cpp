@@ -12,8 +12,8 @@
 #include <qpdf/QPDFWriter.hh>
 
 namespace fs = std::filesystem;
-using stationfolder::ReadFile;
-using stationfolder::WriteFile;
+using fixture::ReadFile;
+using fixture::WriteFile;
 
 namespace {
 

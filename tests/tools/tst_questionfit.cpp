@@ -5,6 +5,7 @@
 #include "EngineView.h"
 #include "TestMain.h"
 
+#include "base/ContentFolders.h"
 #include "tools/PrintPages.h"
 #include "tools/QuestionLayout.h"
 #include "tools/QuestionPage.h"
@@ -62,8 +63,8 @@ class QuestionFitTest : public QObject {
             return {QString::fromStdString(parsed.problems.front().text)};
         w->view->resize(view);
         const std::string page = bank::QuestionPage(parsed.questions.at(0));
-        const QString path = folder->Path(QStringLiteral("TESTS/TEST%1.htm").arg(++pages));
-        folder->File(path, QByteArray(page.data(), static_cast<qsizetype>(page.size())));
+        folder->Question(++pages, page);
+        const QString path = folder->Path(station::PageFile(pages));
         if (!engine::Navigate(w->view, path))
             return {};
         return engine::Evaluate(w->view, "(function () { var e = document.scrollingElement;"

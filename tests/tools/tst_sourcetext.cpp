@@ -9,9 +9,11 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <fstream>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -135,7 +137,7 @@ void SourceTextTest::filesThatCannotBeRead()
 
     // 100 MB: refused by its size, without reading it.
     const fs::path big = root / "big.txt";
-    stationfolder::WriteFile(big, "Q");
+    fixture::WriteFile(big, "Q");
     fs::resize_file(big, 100u << 20);
     QCOMPARE(problem(big), QString("файл слишком большой (100,0 МБ): файл вопросов не бывает больше 64,0 МБ — проверьте, "
                                    "тот ли это файл"));
@@ -156,7 +158,7 @@ void SourceTextTest::filesThatCannotBeRead()
     writer.join();
 
     const fs::path locked = root / "locked.txt";
-    stationfolder::WriteFile(locked, "Q");
+    fixture::WriteFile(locked, "Q");
     fs::permissions(locked, fs::perms::none);
     ordinaryuser::OpenPathTo(root);
     QCOMPARE(QString::fromStdString(ordinaryuser::Run([&] { return problem(locked).toStdString(); })),

@@ -4,8 +4,8 @@
 // directory. Boxes are scripted, views record, the clock is ticked by hand.
 #include "RecordingView.h"
 #include "ScriptedDialogs.h"
+#include "StationFolder.h"
 
-#include "base/ContentFolders.h"
 #include "app/WindowSet.h"
 #include "ui/Indoor.h"
 #include "ui/Main.h"
@@ -15,7 +15,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <memory>
 #include <vector>
@@ -24,9 +23,9 @@ class StationFixture {
 public:
     StationFixture()
     {
-        base = dir.path() + QLatin1Char('/');
+        base = folder.Base();
         previousDir = QDir::currentPath();
-        QDir::setCurrent(dir.path());
+        QDir::setCurrent(base);
         tk::SetStationFolder(QFile::encodeName(base).toStdString());
         app = std::make_unique<tk::TApplication>();
         station::CreateWindowSet(*app);
@@ -41,22 +40,10 @@ public:
         QDir::setCurrent(previousDir);
     }
 
-    // TEST1..TESTn.htm and a key with one line per answer (CR LF ends).
+    // Question pages 1..pages and a key with one line per answer.
     void WriteBank(int pages, const std::vector<int>& answers)
     {
-        QDir(dir.path()).mkpath(QString::fromUtf8(station::BankFolder));
-        for (int n = 1; n <= pages; ++n)
-            WriteFile(QString::fromStdString(station::PageFile(n)), "<html><body>question</body></html>");
-        QByteArray key;
-        for (int a : answers)
-            key += QByteArray::number(a) + "\r\n";
-        WriteFile(QString::fromUtf8(station::KeyFile), key);
-    }
-    void WriteFile(const QString& relative, const QByteArray& data)
-    {
-        QFile file(base + relative);
-        file.open(QIODevice::WriteOnly);
-        file.write(data);
+        folder.Questions(pages, "<html><body>question</body></html>").Key(fixture::KeyOf(answers));
     }
 
     RecordingView* StudyView() const { return Recording(Form1->CppWebBrowser1); }
@@ -92,8 +79,8 @@ public:
     QStringList Trace() const { return TestForm->DiagnosticLog()->Lines(); }
 
     ScriptedDialogs boxes; // before the windows: their pictures may report
-    QTemporaryDir dir;
-    QString base;
+    fixture::StationFolder folder;
+    QString base; // the folder's path, ending with '/'
     QString previousDir;
     std::unique_ptr<tk::TApplication> app;
 };

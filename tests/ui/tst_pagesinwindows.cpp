@@ -8,6 +8,7 @@
 #include "TestMain.h"
 
 #include "app/Startup.h"
+#include "base/ContentFolders.h"
 
 #include <QKeySequence>
 #include <QSignalSpy>
@@ -20,12 +21,6 @@ using engine::StaysOn;
 
 namespace {
 const std::vector<int> Key = {1, 2, 3, 1, 2};
-
-QString Titled(const QString& title, const QString& body = {})
-{
-    return QStringLiteral("<!DOCTYPE html><html><head><meta charset=utf-8><title>%1</title></head><body>%2</body></html>")
-        .arg(title, body);
-}
 } // namespace
 
 class PagesInWindowsTest : public QObject {
@@ -35,7 +30,7 @@ class PagesInWindowsTest : public QObject {
     // The study page as the station shows it, with `body`, on the study window.
     void studyWindowWith(const QString& body)
     {
-        station->WriteFile(QString::fromUtf8(station::StudyPage), Titled(QStringLiteral("Study"), body).toUtf8());
+        station->folder.Page(station::StudyPage, QStringLiteral("Study"), body);
         // The window set was made before the page existed; its creation handler's navigation again.
         Form1->CppWebBrowser1->Navigate(QString::fromStdString(InstrPath));
         Form2->Show();
@@ -60,13 +55,9 @@ private slots:
         station = std::make_unique<StationFixture>();
         tk::ReleaseHtmlViews();
         station->WriteBank(5, Key);
-        QDir(station->base).mkpath(QString::fromUtf8(station::StudyFolder));
-        for (int n = 1; n <= 5; ++n) {
-            station->WriteFile(QString::fromStdString(station::PageFile(n)),
-                               Titled(QStringLiteral("Question %1").arg(n), QStringLiteral("<a id=hint href=hint.htm>?</a>")).toUtf8());
-        }
-        station->WriteFile(QStringLiteral("TESTS/hint.htm"), Titled(QStringLiteral("Hint")).toUtf8());
-        station->WriteFile(QStringLiteral("res/more.htm"), Titled(QStringLiteral("More")).toUtf8());
+        for (int n = 1; n <= 5; ++n)
+            station->folder.Page(station::PageFile(n), QStringLiteral("Question %1").arg(n), "<a id=hint href=hint.htm>?</a>");
+        station->folder.Page("TESTS/hint.htm", "Hint").Page("res/more.htm", "More");
     }
     void cleanup()
     {
@@ -115,7 +106,7 @@ private slots:
     {
         const QString tall = QStringLiteral("<div style='height:5000px'>top</div>");
         for (int n = 1; n <= 5; ++n)
-            station->WriteFile(QString::fromStdString(station::PageFile(n)), Titled(QStringLiteral("Question %1").arg(n), tall).toUtf8());
+            station->folder.Page(station::PageFile(n), QStringLiteral("Question %1").arg(n), tall);
         const auto keysGoTo = [](tk::TForm* window, tk::TCppWebBrowser* view) {
             QVERIFY(engine::WaitFor([&] { return QApplication::focusWidget() && view->isAncestorOf(QApplication::focusWidget()); }, 10000));
             QCOMPARE(QApplication::activeWindow(), window);
@@ -168,7 +159,7 @@ private slots:
     {
         station.reset(); // start-up makes its own window set
         engine::StationFolder folder;
-        folder.Page(QString::fromUtf8(station::StudyPage), QStringLiteral("Study"));
+        folder.Page(station::StudyPage, QStringLiteral("Study"));
         int argc = 1;
         char name[] = "briefing-station";
         char* argv[] = {name, nullptr};

@@ -3,6 +3,7 @@
 #include "StationFixture.h"
 #include "TestMain.h"
 
+#include "base/ContentFolders.h"
 #include "testing/Grading.h"
 
 #include <fcntl.h>
@@ -230,14 +231,10 @@ private slots:
     {
         // The program's folder has five pages and a key of six lines; the
         // current directory has six pages of its own.
-        station->WriteFile(QStringLiteral("TESTS/ANS.a"), "1\r\n2\r\n3\r\n1\r\n2\r\n3\r\n");
-        QTemporaryDir elsewhere;
-        QDir(elsewhere.path()).mkpath(QStringLiteral("TESTS"));
-        for (int n = 1; n <= 6; ++n) {
-            QFile page(elsewhere.filePath(QStringLiteral("TESTS/TEST%1.htm").arg(n)));
-            QVERIFY(page.open(QIODevice::WriteOnly));
-        }
-        QVERIFY(QDir::setCurrent(elsewhere.path()));
+        station->folder.Key(fixture::KeyOf({1, 2, 3, 1, 2, 3}));
+        fixture::StationFolder elsewhere;
+        elsewhere.Questions(6, "");
+        QVERIFY(QDir::setCurrent(elsewhere.Base()));
         startTest();
         QCOMPARE(station->Trace().front(), QStringLiteral("Найдено 6 тестов"));
         QCOMPARE(TestRun.TestCount, 6);
@@ -513,7 +510,7 @@ private slots:
 
     void aBadKeyLineStopsAtItsSlot()
     {
-        station->WriteFile(QStringLiteral("TESTS/ANS.a"), "1 \r\n2 \r\n3 \r\n1 \r\n2 \r\n");
+        station->folder.Key("1 \r\n2 \r\n3 \r\n1 \r\n2 \r\n");
         startTest([&] { station->boxes.ExpectStartingWith(QStringLiteral("'")); });
         QCOMPARE(station->boxes.Shown().back().text,
                  QStringLiteral("'%1 ' is not a valid integer value.").arg(Key[TestRun.TestNo[0] - 1]));
