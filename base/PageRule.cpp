@@ -1,5 +1,6 @@
 #include "base/PageRule.h"
 
+#include "base/Ascii.h"
 #include "base/ContentFolders.h"
 
 #include <cerrno>
@@ -15,38 +16,23 @@ namespace station {
 
 namespace {
 
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t k = 0; k < a.size(); ++k)
-        if (Lower(a[k]) != Lower(b[k]))
-            return false;
-    return true;
-}
-
 // "." and "..", also written with %2e, as the engine's URL parser counts them.
 bool IsDot(std::string_view segment)
 {
-    return segment == "." || EqualsIgnoringCase(segment, "%2e");
+    return segment == "." || EqualsIgnoringAsciiCase(segment, "%2e");
 }
 
 bool IsDotDot(std::string_view segment)
 {
-    return segment == ".." || EqualsIgnoringCase(segment, ".%2e") || EqualsIgnoringCase(segment, "%2e.") ||
-           EqualsIgnoringCase(segment, "%2e%2e");
+    return segment == ".." || EqualsIgnoringAsciiCase(segment, ".%2e") || EqualsIgnoringAsciiCase(segment, "%2e.") ||
+           EqualsIgnoringAsciiCase(segment, "%2e%2e");
 }
 
 int HexValue(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
-    c = Lower(c);
+    c = LowerAscii(c);
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
@@ -132,7 +118,7 @@ UrlKind ParseFileUrl(std::string_view url, FilePath* out)
         rest.remove_prefix(1);
     while (!rest.empty() && static_cast<unsigned char>(rest.back()) <= ' ')
         rest.remove_suffix(1);
-    if (rest.size() < 5 || !EqualsIgnoringCase(rest.substr(0, 5), "file:"))
+    if (rest.size() < 5 || !EqualsIgnoringAsciiCase(rest.substr(0, 5), "file:"))
         return UrlKind::NotFile;
     rest.remove_prefix(5);
     rest = rest.substr(0, rest.find_first_of("?#"));

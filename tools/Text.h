@@ -1,6 +1,8 @@
 #pragma once
 // Plain-text facts the operators' tools share: line ends, blanks, letter case
-// and byte-order marks. Standard library only.
+// and byte-order marks. The standard library and base/ only.
+#include "base/Ascii.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -82,13 +84,7 @@ inline std::string_view TrimSpaces(std::string_view text)
     return text;
 }
 
-// A-Z as a-z, every other byte as it is.
-inline std::string LowerAscii(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out)
-        c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    return out;
-}
+// A-Z as a-z, every other byte as it is: the station's own rule.
+using station::LowerAscii;
 
 } // namespace tools

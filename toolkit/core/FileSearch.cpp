@@ -1,5 +1,7 @@
 #include "toolkit/core/FileSearch.h"
 
+#include "base/Ascii.h"
+
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -29,8 +31,6 @@ struct SearchCursor {
 namespace {
 
 constexpr int SpecialAttributes = faHidden | faSysFile | faVolumeID | faDirectory;
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 struct Entry {
     std::string name;
@@ -117,7 +117,7 @@ bool MatchesWildcard(const std::string& name, const std::string& pattern)
             starP = p++;
             starN = n;
         } else if (p < pattern.size()
-                   && (pattern[p] == '?' || AsciiLower(pattern[p]) == AsciiLower(name[n]))) {
+                   && (pattern[p] == '?' || station::LowerAscii(pattern[p]) == station::LowerAscii(name[n]))) {
             ++p;
             ++n;
         } else if (starP != std::string::npos) {
