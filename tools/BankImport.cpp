@@ -162,33 +162,46 @@ void CarryOver(const fs::path& from, const fs::path& to)
         Fail(to, ec.value());
 }
 
-// The hidden folder the new bank is built in; removed unless it was swapped in.
-class NewBankFolder {
+// A folder the import made, removed again unless kept: the hidden folder
+// the new bank is built in, with all it holds; a new station's folder only
+// while it is still empty.
+class MadeFolder {
 public:
-    explicit NewBankFolder(const fs::path& station)
-    {
-        std::string pattern = (station / (std::string(NewBankPrefix) + "XXXXXX")).string();
-        if (!::mkdtemp(pattern.data()))
-            throw WriteFailure(Told(station, "в папку нельзя записать новый банк — " + Why(errno)));
-        path_ = pattern;
-        ::chmod(path_.c_str(), 0755); // as a folder made by hand, not private
-    }
-    ~NewBankFolder()
+    MadeFolder(fs::path path, bool whole) : path_(std::move(path)), whole_(whole) {}
+    ~MadeFolder()
     {
         std::error_code ec;
         if (!path_.empty())
-            fs::remove_all(path_, ec);
+            whole_ ? fs::remove_all(path_, ec) : fs::remove(path_, ec);
     }
-    NewBankFolder(const NewBankFolder&) = delete;
-    NewBankFolder& operator=(const NewBankFolder&) = delete;
+    MadeFolder(const MadeFolder&) = delete;
+    MadeFolder& operator=(const MadeFolder&) = delete;
 
     const fs::path& Path() const { return path_; }
-    // After the swap this name holds the old bank, which goes all the same.
-    void Forget() { path_.clear(); }
+    // Swapped in, or the station's now (after the swap the bank's hidden
+    // name holds the old bank, which goes all the same).
+    void Keep() { path_.clear(); }
 
 private:
     fs::path path_;
+    bool whole_;
 };
+
+MadeFolder NewBankFolder(const fs::path& station)
+{
+    std::string pattern = (station / (std::string(NewBankPrefix) + "XXXXXX")).string();
+    if (!::mkdtemp(pattern.data()))
+        throw WriteFailure(Told(station, "в папку нельзя записать новый банк — " + Why(errno)));
+    ::chmod(pattern.c_str(), 0755); // as a folder made by hand, not private
+    return MadeFolder(pattern, true);
+}
+
+MadeFolder NewStationFolder(const fs::path& folder)
+{
+    if (!folder.empty() && ::mkdir(folder.c_str(), 0755) != 0)
+        Fail(folder, errno);
+    return MadeFolder(folder, false);
+}
 
 // A folder opened read-only, for its lock or to sync it; closing it lets the lock go.
 class OpenedFolder {
@@ -298,28 +311,6 @@ std::string WhereStationLooks(const fs::path& missing, const fs::path& fresh)
         where = fs::path(station::BankFolder) / where.lexically_relative(*first);
     return where.string();
 }
-
-// A new station's folder, removed again unless kept.
-class FolderMade {
-public:
-    explicit FolderMade(fs::path folder) : folder_(std::move(folder))
-    {
-        if (!folder_.empty() && ::mkdir(folder_.c_str(), 0755) != 0)
-            Fail(folder_, errno);
-    }
-    ~FolderMade()
-    {
-        std::error_code ec;
-        if (!folder_.empty())
-            fs::remove(folder_, ec);
-    }
-    FolderMade(const FolderMade&) = delete;
-    FolderMade& operator=(const FolderMade&) = delete;
-    void Keep() { folder_.clear(); }
-
-private:
-    fs::path folder_;
-};
 
 struct OldBank {
     bool folder = false;                 // TESTS is there
@@ -442,8 +433,8 @@ private:
     {
         try {
             const InterruptGuard guard;
-            FolderMade made(makeFolder_ ? request_.folder : fs::path());
-            NewBankFolder fresh(request_.folder);
+            MadeFolder made = NewStationFolder(makeFolder_ ? request_.folder : fs::path());
+            MadeFolder fresh = NewBankFolder(request_.folder);
             const std::vector<std::string> carried = CarryOldFiles(fresh.Path());
             if (!WritePages(fresh.Path()))
                 return false;
@@ -457,7 +448,7 @@ private:
                     WaitForRuns(bank, tests_, request_.waiting);
                 previous = SwapIn(fresh.Path(), tests_, old_.folder);
             }
-            fresh.Forget();
+            fresh.Keep();
             made.Keep();
             Tidy(previous, carried);
             return true;
